@@ -1,0 +1,1 @@
+// The ports' implementations live in win32/ and posix/.
