@@ -23,7 +23,7 @@ struct Result {
 };
 
 std::string Quote(const std::string& arg) {
-  std::string quoted = "'";
+  std::string quoted(1, '\'');
   for (char c : arg) {
     if (c == '\'') {
       quoted += "'\\''";
@@ -31,14 +31,18 @@ std::string Quote(const std::string& arg) {
       quoted += c;
     }
   }
-  return quoted + "'";
+  quoted += '\'';
+  return quoted;
 }
 
 class CliTest : public ::testing::Test {
  protected:
   Result Run(const std::vector<std::string>& args) {
     std::string command = Quote(VESKARO_CLI_PATH);
-    for (const std::string& arg : args) command += " " + Quote(arg);
+    for (const std::string& arg : args) {
+      command += ' ';
+      command += Quote(arg);
+    }
     command += " >";
     command += Quote(io / "out");
     command += " 2>";
