@@ -64,10 +64,13 @@ std::string Win32TextCodec::ToUtf8(std::string_view codePageText) const {
     if (auto character =
             DecodeStrict(codePage_, codePageText.data() + i, static_cast<int>(length))) {
       wide += *character;
+      i += length;
     } else {
+      // Only the offending byte is lost: a lead byte followed by a byte
+      // that cannot trail it must not swallow that byte.
       wide += kReplacementCharacter;
+      ++i;
     }
-    i += length;
   }
   return win32::ToUtf8(wide);
 }
