@@ -1,5 +1,4 @@
 // The ports for Windows.
-#if __has_include("platform/platform.h")
 #include "platform/platform.h"
 
 #include "platform/win32/win32_file_system.h"
@@ -20,4 +19,3 @@ std::unique_ptr<TextCodec> MakeSystemCodePage(const std::string& /*name*/) {
 bool PlatformHasFileAttributes() { return true; }
 
 }  // namespace veskaro
-#endif
