@@ -325,7 +325,11 @@ void ProfileFile::Write(std::string_view section, std::string_view key, std::str
   if (HasLineBreakOrNul(section) || HasLineBreakOrNul(key) || HasLineBreakOrNul(value)) {
     throw std::invalid_argument("profile text with a line break or NUL");
   }
-  if (section.empty() || key.empty() || section.find(']') != std::string_view::npos ||
+  const auto tabAtEnd = [](std::string_view name) {
+    return !name.empty() && (name.front() == '\t' || name.back() == '\t');
+  };
+  if (section.empty() || key.empty() || tabAtEnd(section) || tabAtEnd(key) ||
+      section.find(']') != std::string_view::npos ||
       key.find('=') != std::string_view::npos || key.front() == ';' || key.front() == '[') {
     throw std::invalid_argument("profile name that the file cannot hold");
   }
