@@ -191,7 +191,8 @@ void Win32FileSystem::ReplaceFileSafely(const std::string& path, std::string_vie
   }
 
   // ReplaceFileW carries the attributes over on Windows; setting them on
-  // the new file first makes that hold wherever the rename is plain.
+  // the new file first makes that hold wherever the swap is a plain rename
+  // (Wine's ReplaceFileW is one: it leaves a hidden file visible).
   DWORD carried = oldAttributes & kCarriedAttributes;
   if (carried == 0) carried = FILE_ATTRIBUTE_NORMAL;
   if (!SetFileAttributesW(temp.path().c_str(), carried)) {
