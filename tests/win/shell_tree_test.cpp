@@ -244,6 +244,43 @@ TEST_F(ShellTreeTest, ShowsNonAsciiFolderNames) {
   EXPECT_EQ(ChildTexts(tree_->treeHwnd(), folder), std::vector<std::wstring>{L"Папка"});
 }
 
+int TreeImage(HWND tree, HTREEITEM item) {
+  TVITEMW tv{};
+  tv.mask = TVIF_IMAGE | TVIF_HANDLE;
+  tv.hItem = item;
+  TreeView_GetItem(tree, &tv);
+  return tv.iImage;
+}
+
+int ShellIcon(const std::wstring& path) {
+  SHFILEINFOW info{};
+  SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+  return info.iIcon;
+}
+
+TEST_F(ShellTreeTest, ShowsTheShellsIconsIncludingACustomisedFolders) {
+  TempFolder temp;
+  ASSERT_TRUE(CreateDirectoryW(temp.Sub(L"custom").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(temp.Sub(L"plain").c_str(), nullptr));
+  const std::wstring ini = temp.Sub(L"custom\\desktop.ini");
+  ASSERT_TRUE(WritePrivateProfileStringW(L".ShellClassInfo", L"IconFile",
+                                         L"C:\\windows\\system32\\shell32.dll", ini.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(L".ShellClassInfo", L"IconIndex", L"12", ini.c_str()));
+  ASSERT_TRUE(SetFileAttributesW(temp.Sub(L"custom").c_str(), FILE_ATTRIBUTE_SYSTEM));
+  const int customIcon = ShellIcon(temp.Sub(L"custom"));
+  const int plainIcon = ShellIcon(temp.Sub(L"plain"));
+  ASSERT_NE(customIcon, plainIcon);  // otherwise this test shows nothing
+
+  MakeTree();
+  const HWND tree = tree_->treeHwnd();
+  const HTREEITEM folder = OpenFolder(temp.path());
+  const HTREEITEM custom = TreeView_GetChild(tree, folder);
+  ASSERT_EQ(TreeText(tree, custom), L"custom");
+  const HTREEITEM plain = TreeView_GetNextSibling(tree, custom);
+  EXPECT_EQ(TreeImage(tree, custom), customIcon);
+  EXPECT_EQ(TreeImage(tree, plain), plainIcon);
+}
+
 TEST_F(ShellTreeTest, AnEmptyFolderLosesItsButtonWhenExpanded) {
   TempFolder temp;
   MakeTree();
