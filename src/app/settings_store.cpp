@@ -1,15 +1,38 @@
-// Interim: the Win32 file-system and code-page ports are not in this build
-// yet. Loading behaves as for a folder without Desktop.ini; saving and
-// removing report that they are unavailable instead of pretending success.
 #include "app/settings_store.h"
 
 #include <stdexcept>
+
+#if VESKARO_HAVE_WIN32_PORTS
+#include "platform/platform.h"
+#endif
 
 namespace veskaro::app {
 
 namespace {
 
-class UnavailableStore final : public FolderSettingsStore {
+#if VESKARO_HAVE_WIN32_PORTS
+
+// The real store with the ports it needs, kept alive together.
+class PlatformStore final : public FolderSettingsStore {
+ public:
+  PlatformStore()
+      : files_(MakeFileSystem()), codePage_(MakeSystemCodePage("")), store_(SettingsEnvironment{*files_, *codePage_}) {}
+  void Load(FolderState& s) override { store_.Load(s); }
+  void Save(const FolderState& s, bool writePicture) override { store_.Save(s, writePicture); }
+  void Remove(const FolderState& s) override { store_.Remove(s); }
+
+ private:
+  std::unique_ptr<FileSystem> files_;
+  std::unique_ptr<TextCodec> codePage_;
+  FileFolderSettingsStore store_;
+};
+
+#else
+
+// A build without the Win32 ports: loading behaves as for a folder without
+// Desktop.ini; saving and removing say that they are unavailable instead of
+// pretending to succeed.
+class PlatformStore final : public FolderSettingsStore {
  public:
   void Load(FolderState& s) override {
     s.TextBackColor = ColorNone;
@@ -22,8 +45,10 @@ class UnavailableStore final : public FolderSettingsStore {
   void Remove(const FolderState&) override { throw std::runtime_error("Removing is not available in this build"); }
 };
 
+#endif
+
 }  // namespace
 
-std::unique_ptr<FolderSettingsStore> CreateSettingsStore() { return std::make_unique<UnavailableStore>(); }
+std::unique_ptr<FolderSettingsStore> CreateSettingsStore() { return std::make_unique<PlatformStore>(); }
 
 }  // namespace veskaro::app
