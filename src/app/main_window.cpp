@@ -115,15 +115,6 @@ void TForm1::BuildLayout() {
   CreateLabel(hwnd_, ids::Label6, ResString(IDS_LABEL6), 8, 360, 152, 13, skin_.headingFont.get());
   label7_ = CreateLabel(hwnd_, ids::Label7, ResString(IDS_LABEL7), 74, 413, 109, 13, skin_.linkFont.get());
   TrackHover(label7_);
-  {
-    // The link's size follows its text.
-    WindowDc dc(label7_, false);
-    SelectScope sel(dc.dc(), skin_.linkFont.get());
-    std::wstring t = TextOf(label7_);
-    SIZE sz{};
-    GetTextExtentPoint32W(dc.dc(), t.c_str(), static_cast<int>(t.size()), &sz);
-    SetWindowPos(label7_, nullptr, 0, 0, sz.cx, sz.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
   for (int y : {50, 199, 265, 352, 408, 430}) CreateBevel(hwnd_, 4, y, 243, 1);
   for (int x : {4, 247}) CreateBevel(hwnd_, x, 50, 1, 380);
 

@@ -15,7 +15,8 @@ constexpr wchar_t kCaptionButtonClass[] = L"VeskaroCaptionButton";
 constexpr UINT_PTR kHoverSubclass = 1;
 constexpr UINT_PTR kEditSubclass = 2;
 // Space between an edit's border and its text, so that one line of the
-// window font sits in the middle of a 21-pixel box.
+// window font sits in the middle of a 21-pixel box. The border itself is
+// ours too (no WS_BORDER), so that the control draws none of its own.
 constexpr int kEditPadTop = 3;
 constexpr int kEditPadSide = 2;
 
@@ -48,9 +49,11 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
     case WM_NCCALCSIZE: {
       auto* r = reinterpret_cast<RECT*>(lp);  // first rectangle in both forms
       LRESULT res = DefSubclassProc(hwnd, msg, wp, lp);
-      r->left += kEditPadSide;
-      r->right -= kEditPadSide;
-      r->top += kEditPadTop;
+      // One pixel of border all round, then the padding.
+      r->left += 1 + kEditPadSide;
+      r->right -= 1 + kEditPadSide;
+      r->top += 1 + kEditPadTop;
+      r->bottom -= 1;
       return res;
     }
     case WM_NCPAINT: {
@@ -313,7 +316,7 @@ void DrawSkinButton(const DRAWITEMSTRUCT& item, const Skin& skin) {
 }
 
 HWND CreateSkinEdit(HWND parent, int id, int x, int y, int w, int h, const Skin& skin) {
-  HWND e = CreateChild(WC_EDITW, L"", ES_AUTOHSCROLL | ES_LEFT | WS_TABSTOP | WS_BORDER, 0, parent, id, x, y, w, h,
+  HWND e = CreateChild(WC_EDITW, L"", ES_AUTOHSCROLL | ES_LEFT | WS_TABSTOP, 0, parent, id, x, y, w, h,
                        skin.windowFont.get());
   SetWindowSubclass(e, EditProc, kEditSubclass, 0);
   SetWindowPos(e, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
@@ -321,7 +324,22 @@ HWND CreateSkinEdit(HWND parent, int id, int x, int y, int w, int h, const Skin&
 }
 
 HWND CreateLabel(HWND parent, int id, const std::wstring& text, int x, int y, int w, int h, HFONT font) {
-  return CreateChild(WC_STATICW, text, SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, parent, id, x, y, w, h, font);
+  HWND label =
+      CreateChild(WC_STATICW, text, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY, 0, parent, id, x, y, w, h, font);
+  FitLabelToText(label);
+  return label;
+}
+
+void FitLabelToText(HWND label) {
+  // A label's size follows its text, whatever the font's metrics here.
+  WindowDc dc(label, false);
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+  SelectScope sel(dc.dc(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+  wchar_t text[512];
+  int n = GetWindowTextW(label, text, 512);
+  SIZE size{};
+  GetTextExtentPoint32W(dc.dc(), text, n, &size);
+  SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND CreateBevel(HWND parent, int x, int y, int w, int h) {

@@ -42,6 +42,9 @@ HWND CreateSkinEdit(HWND parent, int id, int x, int y, int w, int h, const Skin&
 // A label that keeps the clicks that land on it (SS_NOTIFY).
 HWND CreateLabel(HWND parent, int id, const std::wstring& text, int x, int y, int w, int h, HFONT font);
 
+// Sizes a label to its text, as the layout's labels do.
+void FitLabelToText(HWND label);
+
 // A one-pixel separator line.
 HWND CreateBevel(HWND parent, int x, int y, int w, int h);
 
