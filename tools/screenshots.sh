@@ -28,6 +28,34 @@ sleep 2
 xdotool mousemove $((X + 60)) $((Y + 180))
 sleep 0.5
 shot hover
+# Move onto the side panel's bar (right edge, 10 px): it slides out without
+# a new choice; pin it, leave, and it stays out.
+xdotool mousemove $((X + 289)) $((Y + 200))
+sleep 0.3
+xdotool mousemove $((X + 290)) $((Y + 210))
+sleep 0.5
+xdotool mousemove $((X + 277)) $((Y + 40)) click 1
+sleep 0.3
+xdotool mousemove $((X - 50)) $((Y + 50))
+sleep 2.5
+shot pinned
+# Unpin and leave: back in within a second.
+xdotool mousemove $((X + 277)) $((Y + 40)) click 1
+xdotool mousemove $((X - 50)) $((Y + 50))
+sleep 2
+# The window menu under the application icon.
+xdotool mousemove $((X + 12)) $((Y + 14)) click 1
+sleep 1
+shot menu
+xdotool key Escape
+# Empty path: open the panel, clear PathTo, confirm.
+xdotool mousemove $((X + 100)) $((Y + 108)) click 1
+sleep 0.5
+xdotool mousemove $((X + 150)) $((Y + 359)) click 1 key ctrl+a BackSpace
+xdotool mousemove $((X + 150)) $((Y + 394)) click 1
+sleep 1
+xwd -root -silent | /usr/bin/convert xwd:- png:"$out/empty-path.png"; echo "$out/empty-path.png"
+xdotool key Return
 kill "$pid" 2>/dev/null
 WINEPREFIX="$PWD/build/wineprefix" /usr/lib/wine/wineserver -k 2>/dev/null
 wait 2>/dev/null

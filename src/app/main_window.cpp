@@ -157,11 +157,9 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::Show() {
-  // Centred on the screen's work area.
-  RECT work;
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  int x = work.left + (work.right - work.left - ClientWidth) / 2;
-  int y = work.top + (work.bottom - work.top - ClientHeight) / 2;
+  // Centred on the screen.
+  int x = (GetSystemMetrics(SM_CXSCREEN) - ClientWidth) / 2;
+  int y = (GetSystemMetrics(SM_CYSCREEN) - ClientHeight) / 2;
   SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   UpdateWindow(hwnd_);

@@ -133,8 +133,11 @@ void TitleBar::OnPaint(HDC dc) {
   VerticalGradient(dc, upper, kBarTop, kBarMiddle);
   VerticalGradient(dc, lower, Mix(kBarMiddle, kBarBottom, 40), kBarBottom);
   // Left section: a soft glow behind the icon.
-  RECT left{0, 0, kLeftSection, Height};
-  (void)left;
+  for (int x = 0; x < kLeftSection; ++x) {
+    RECT col{x, 0, x + 1, Height / 2};
+    int p = x * 100 / kLeftSection;
+    VerticalGradient(dc, col, Mix(RGB(255, 255, 255), kBarTop, p), Mix(Mix(kBarMiddle, RGB(255, 255, 255), 40), kBarMiddle, p));
+  }
   // Right section: a brighter panel behind the buttons.
   RECT right{w - kRightSection, 0, w, Height};
   RECT rightUpper{right.left, 0, right.right, Height / 2};
