@@ -45,7 +45,7 @@ xdotool mousemove $((X - 50)) $((Y + 50))
 sleep 2
 # The window menu under the application icon.
 xdotool mousemove $((X + 12)) $((Y + 14)) click 1
-sleep 1
+sleep 3
 shot menu
 xdotool key Escape
 # Empty path: open the panel, clear PathTo, confirm.
@@ -53,7 +53,7 @@ xdotool mousemove $((X + 100)) $((Y + 108)) click 1
 sleep 0.5
 xdotool mousemove $((X + 150)) $((Y + 359)) click 1 key ctrl+a BackSpace
 xdotool mousemove $((X + 150)) $((Y + 394)) click 1
-sleep 1
+sleep 3
 xwd -root -silent | /usr/bin/convert xwd:- png:"$out/empty-path.png"; echo "$out/empty-path.png"
 xdotool key Return
 kill "$pid" 2>/dev/null

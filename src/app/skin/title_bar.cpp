@@ -67,7 +67,7 @@ TitleBar::TitleBar(HWND frame, const std::wstring& caption, const Skin& skin) : 
   if (!hwnd_) throw std::runtime_error("title bar");
   int top = (Height - ButtonSize) / 2;
   int closeLeft = width - kRightMargin - ButtonSize;
-  CreateCaptionButton(hwnd_, ids::suiControlBox, ResString(IDS_BUTTON_MENU), Glyph::AppIcon, kIconLeft - 2 + 0,
+  CreateCaptionButton(hwnd_, ids::suiControlBox, ResString(IDS_BUTTON_MENU), Glyph::AppIcon, kIconLeft - 1,
                       top, ButtonSize, ButtonSize);
   closeButton_ = CreateCaptionButton(hwnd_, ids::suiClose, ResString(IDS_BUTTON_CLOSE), Glyph::Close, closeLeft,
                                      top, ButtonSize, ButtonSize);
