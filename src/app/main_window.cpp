@@ -131,8 +131,16 @@ void TForm1::BuildLayout() {
   pathTo_ = CreateSkinEdit(panel, ids::PathTo, 16, 320, 263, 21, skin_);
   HWND confirm = CreateSkinButton(panel, ids::suiButton1, ResString(IDS_SUIBUTTON1), 16, 352, 263, 27, skin_);
   // Building the tree selects its root, which writes its name into PathTo.
-  shellTree_ = std::make_unique<ShellTree>(panel, ids::ShellTreeView1, treeBounds,
-                                           [this](const std::string& path) { editor_->ShellTreeView1Change(path); });
+  shellTree_ = std::make_unique<ShellTree>(
+      panel, ids::ShellTreeView1, treeBounds,
+      [this](const std::string& path) { editor_->ShellTreeView1Change(path); },
+      [](std::exception_ptr error) {
+        try {
+          std::rethrow_exception(error);
+        } catch (...) {
+          ShowCurrentException();
+        }
+      });
   // Tab order inside the panel: tree, PathTo, confirm.
   SetWindowPos(shellTree_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetWindowPos(pathTo_, shellTree_->hwnd(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

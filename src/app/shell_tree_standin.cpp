@@ -3,7 +3,6 @@
 
 #include <commctrl.h>
 
-#include "app/error_display.h"
 #include "app/text.h"
 
 namespace veskaro::app {
@@ -12,9 +11,8 @@ namespace {
 constexpr wchar_t kHostClass[] = L"VeskaroShellTreeStandIn";
 }
 
-ShellTree::ShellTree(HWND parent, int controlId, const RECT& bounds,
-                     std::function<void(const std::string&)> onChange)
-    : onChange_(std::move(onChange)) {
+ShellTree::ShellTree(HWND parent, int controlId, const RECT& bounds, ChangeHandler onChange, ErrorHandler onError)
+    : onChange_(std::move(onChange)), onError_(std::move(onError)) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.hInstance = GetModuleHandleW(nullptr);
@@ -70,7 +68,11 @@ LRESULT CALLBACK ShellTree::HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
   }
   auto* self = reinterpret_cast<ShellTree*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (msg == WM_NOTIFY && self && reinterpret_cast<NMHDR*>(lp)->code == TVN_SELCHANGEDW) {
-    Guarded([&] { self->onChange_(self->Path()); });
+    try {
+      self->onChange_(self->Path());
+    } catch (...) {
+      if (self->onError_) self->onError_(std::current_exception());
+    }
     return 0;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);

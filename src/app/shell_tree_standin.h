@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -11,7 +12,9 @@ namespace veskaro::app {
 
 class ShellTree {
  public:
-  ShellTree(HWND parent, int controlId, const RECT& bounds, std::function<void(const std::string& utf8Path)> onChange);
+  using ChangeHandler = std::function<void(const std::string& utf8Path)>;
+  using ErrorHandler = std::function<void(std::exception_ptr)>;
+  ShellTree(HWND parent, int controlId, const RECT& bounds, ChangeHandler onChange, ErrorHandler onError = {});
   ~ShellTree();
   ShellTree(const ShellTree&) = delete;
   ShellTree& operator=(const ShellTree&) = delete;
@@ -22,7 +25,8 @@ class ShellTree {
   static LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   HWND host_ = nullptr;
   HWND tree_ = nullptr;
-  std::function<void(const std::string&)> onChange_;
+  ChangeHandler onChange_;
+  ErrorHandler onError_;
 };
 
 }  // namespace veskaro::app
