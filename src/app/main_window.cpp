@@ -234,8 +234,16 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       DestroyWindow(hwnd_);
       return 0;
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wp) == label7_) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
     case WM_DESTROY:
       KillTimer(hwnd_, Timer1::Id);
+      // The tree's watcher and shell data go while its window still exists.
+      shellTree_.reset();
       PostQuitMessage(0);
       return 0;
   }
