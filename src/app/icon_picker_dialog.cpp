@@ -38,6 +38,8 @@ void ShowIcons(HWND dialog, PickerState& state, const std::wstring& path, int se
   // The list owns its image list and destroys it with itself; the one it
   // had before is ours to destroy.
   if (HIMAGELIST old = ListView_SetImageList(list, images, LVSIL_NORMAL)) ImageList_Destroy(old);
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  ListView_SetItemCount(list, static_cast<int>(icons.size()));
   for (int i = 0; i < static_cast<int>(icons.size()); ++i) {
     LVITEMW item{};
     item.mask = LVIF_IMAGE | LVIF_TEXT;
@@ -46,6 +48,8 @@ void ShowIcons(HWND dialog, PickerState& state, const std::wstring& path, int se
     item.pszText = const_cast<PWSTR>(L"");
     ListView_InsertItem(list, &item);
   }
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
   if (select >= 0 && select < static_cast<int>(icons.size())) {
     ListView_SetItemState(list, select, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_EnsureVisible(list, select, FALSE);
@@ -163,6 +167,11 @@ std::vector<UniqueIcon> ExtractLargeIcons(const std::wstring& path) {
   if (count == 0 || count > kMaxIcons) return icons;
   std::vector<HICON> raw(count, nullptr);
   ExtractIconExW(file.c_str(), 0, raw.data(), nullptr, count);
+  // Some implementations (Wine's) fill only the first slot of a batch; take
+  // the others one at a time.
+  for (UINT i = 0; i < count; ++i) {
+    if (!raw[i]) ExtractIconExW(file.c_str(), static_cast<int>(i), &raw[i], nullptr, 1);
+  }
   for (HICON icon : raw) icons.emplace_back(icon);
   // The list's positions must stay the file's indexes: stop at the first gap.
   icons.erase(std::find_if(icons.begin(), icons.end(), [](const UniqueIcon& icon) { return !icon; }), icons.end());

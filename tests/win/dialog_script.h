@@ -1,0 +1,133 @@
+// Drives a modal dialog from inside its own modal loop, as a user would, by
+// messages: a thread timer (dispatched by the dialog's loop) runs one step
+// per tick against the top-level dialog of this thread. A step that returns
+// false is tried again on the next tick.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace veskaro::test {
+
+class DialogScript {
+ public:
+  using Step = std::function<bool(HWND dialog)>;
+
+  // Steps run in order once a visible dialog (class #32770) with the given
+  // caption, or any caption when empty, is up. The script cancels the
+  // dialog when it gets stuck, so that a failing test cannot hang.
+  explicit DialogScript(std::vector<Step> steps, std::wstring caption = {}) {
+    Current() = this;
+    steps_ = std::move(steps);
+    caption_ = std::move(caption);
+    timer_ = SetTimer(nullptr, 0, 50, &DialogScript::Tick);
+  }
+  ~DialogScript() {
+    KillTimer(nullptr, timer_);
+    Current() = nullptr;
+  }
+  DialogScript(const DialogScript&) = delete;
+  DialogScript& operator=(const DialogScript&) = delete;
+
+  // Whether every step ran.
+  bool Finished() const { return next_ == steps_.size(); }
+  int StepsRun() const { return static_cast<int>(next_); }
+
+  static HWND FindDialog(const std::wstring& caption) {
+    DialogSearch search{&caption, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &DialogScript::MatchDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+  // The first descendant of window with the given control identifier.
+  static HWND FindControl(HWND window, int id) {
+    ControlSearch search{id, nullptr};
+    EnumChildWindows(window, &DialogScript::MatchControl, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+  static std::wstring Text(HWND window) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+  }
+
+  // A click on a dialog's push button, as the button itself reports it.
+  static void Click(HWND dialog, int id) {
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  }
+
+ private:
+  struct DialogSearch {
+    const std::wstring* caption;
+    HWND found;
+  };
+  struct ControlSearch {
+    int id;
+    HWND found;
+  };
+
+  static BOOL CALLBACK MatchDialog(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<DialogSearch*>(lParam);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (std::wstring(className) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+    if (!search->caption->empty() && *search->caption != Text(window)) return TRUE;
+    search->found = window;
+    return FALSE;
+  }
+
+  static BOOL CALLBACK MatchControl(HWND child, LPARAM lParam) {
+    auto* search = reinterpret_cast<ControlSearch*>(lParam);
+    if (GetDlgCtrlID(child) != search->id) return TRUE;
+    search->found = child;
+    return FALSE;
+  }
+
+  static DialogScript*& Current() {
+    static DialogScript* current = nullptr;
+    return current;
+  }
+
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    DialogScript* self = Current();
+    if (!self || self->busy_) return;
+    self->busy_ = true;  // a step may run a nested message loop
+    ++self->ticks_;
+    HWND dialog = FindDialog(self->caption_);
+    if (dialog && !self->Finished()) {
+      if (self->steps_[self->next_](dialog)) ++self->next_;
+    }
+    if (dialog && self->ticks_ > 200) Click(dialog, IDCANCEL);  // stuck for ten seconds
+    self->busy_ = false;
+  }
+
+  std::vector<Step> steps_;
+  std::wstring caption_;
+  UINT_PTR timer_ = 0;
+  size_t next_ = 0;
+  int ticks_ = 0;
+  bool busy_ = false;
+};
+
+// Writes a file whole through the wide API (paths may be any Unicode).
+inline bool WriteFileBytes(const std::wstring& path, const void* data, size_t size) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+  CloseHandle(file);
+  return ok;
+}
+
+// A file in this prefix's temporary folder.
+inline std::wstring TempFile(const std::wstring& name) {
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  return std::wstring(folder) + name;
+}
+
+}  // namespace veskaro::test
