@@ -14,7 +14,7 @@
 #include "../../res/dialogs_ids.h"
 #include "app/dialog_support.h"
 #include "app/icon_picker_dialog.h"
-#include "dialog_script.h"
+#include "dialog_test_support.h"
 
 namespace veskaro::app {
 namespace {
@@ -23,14 +23,6 @@ using test::DialogScript;
 using test::TempFile;
 
 const char kUnsupported[] = "Функция не поддерживается вашей версией Windows!";
-
-// The program's dialogs and strings are linked into this test program from
-// res/dialogs.rc; without them the cases that need them cannot run.
-bool ResourcesLinked() {
-  return FindResourceW(ResourceModule(), MAKEINTRESOURCEW(IDD_ICON_PICKER), RT_DIALOG) != nullptr;
-}
-#define REQUIRE_RESOURCES() \
-  if (!ResourcesLinked()) GTEST_SKIP() << "res/dialogs.rc is not linked into this program"
 
 // What an injected entry point saw, and what it does in return.
 struct EntryScript {
@@ -182,6 +174,8 @@ constexpr const wchar_t* kStart = L"C:\\Старт\\start.ico";
 constexpr const wchar_t* kSystemChoice = L"C:\\Windows\\system32\\shell32.dll";
 constexpr const wchar_t* kFallbackChoice = L"D:\\Значки\\свои.icl";
 
+void PrintTo(const ReturnCase& c, std::ostream* os) { *os << c.name; }
+
 class PickIconReturnTest : public PickIconTest, public ::testing::WithParamInterface<ReturnCase> {};
 
 TEST_P(PickIconReturnTest, OnlyExactlyOneAcceptsAndMinusOneShowsOurDialog) {
@@ -307,27 +301,6 @@ TEST(PickIconPlatform, StartupPlatformIsTheNtFamily) {
 
 // --- Our own dialog, shown for real and driven by messages ---------------
 
-// A one-image .ico file: 16 x 16, 32 bits, solid colour.
-void WriteIcoFile(const std::wstring& path) {
-  std::vector<unsigned char> bytes;
-  auto u16 = [&](unsigned v) {
-    bytes.push_back(static_cast<unsigned char>(v));
-    bytes.push_back(static_cast<unsigned char>(v >> 8));
-  };
-  auto u32 = [&](unsigned v) {
-    u16(v & 0xFFFF);
-    u16(v >> 16);
-  };
-  const unsigned pixels = 16 * 16 * 4, mask = 16 * 4, image = 40 + pixels + mask;
-  u16(0), u16(1), u16(1);                                        // ICONDIR
-  bytes.push_back(16), bytes.push_back(16), bytes.push_back(0), bytes.push_back(0);
-  u16(1), u16(32), u32(image), u32(6 + 16);                      // ICONDIRENTRY
-  u32(40), u32(16), u32(32), u16(1), u16(32), u32(0), u32(pixels + mask), u32(0), u32(0), u32(0), u32(0);
-  for (int i = 0; i < 16 * 16; ++i) u32(0xFF2080E0);             // opaque colour
-  for (unsigned i = 0; i < mask; ++i) bytes.push_back(0);
-  ASSERT_TRUE(test::WriteFileBytes(path, bytes.data(), bytes.size()));
-}
-
 class PickIconDialogTest : public ::testing::Test {
  protected:
   static constexpr const wchar_t* kCaption = L"Выбор иконки";
@@ -394,7 +367,7 @@ TEST_F(PickIconDialogTest, FileWithoutIconsShowsAnEmptyListAndOkWaitsForASelecti
   const char text[] = "not an icon file";
   ASSERT_TRUE(test::WriteFileBytes(noIcons, text, sizeof text - 1));
   const std::wstring ico = TempFile(L"veskaro-picker.ico");
-  WriteIcoFile(ico);
+  ASSERT_TRUE(test::WriteIcoFile(ico, {16}));
   Start(noIcons);
   index = 0;
   bool stillOpenAfterOk = false;

@@ -7,10 +7,23 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "../../res/dialogs_ids.h"
+
 namespace veskaro::test {
+
+// The program's dialog templates and strings come from res/dialogs.rc,
+// which must be linked into the test program; without them the cases that
+// show a dialog or raise a string-table message cannot run.
+inline bool DialogResourcesLinked() {
+  return FindResourceW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ICON_PICKER), RT_DIALOG) != nullptr;
+}
+#define REQUIRE_RESOURCES()                    \
+  if (!::veskaro::test::DialogResourcesLinked()) \
+  GTEST_SKIP() << "res/dialogs.rc is not linked into this program"
 
 class DialogScript {
  public:
@@ -121,6 +134,41 @@ inline bool WriteFileBytes(const std::wstring& path, const void* data, size_t si
   const bool ok = WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
   CloseHandle(file);
   return ok;
+}
+
+// An .ico file with one 32-bit image of each given side length, every
+// pixel the given colour (0xAARRGGBB).
+inline bool WriteIcoFile(const std::wstring& path, std::initializer_list<unsigned> sides,
+                         unsigned argb = 0xFF2080E0) {
+  std::vector<unsigned char> directory, images;
+  auto put16 = [](std::vector<unsigned char>& out, unsigned v) {
+    out.push_back(static_cast<unsigned char>(v));
+    out.push_back(static_cast<unsigned char>(v >> 8));
+  };
+  auto put32 = [&](std::vector<unsigned char>& out, unsigned v) {
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+  };
+  const unsigned count = static_cast<unsigned>(sides.size());
+  put16(directory, 0), put16(directory, 1), put16(directory, count);
+  unsigned offset = 6 + 16 * count;
+  for (unsigned side : sides) {
+    const unsigned maskRow = ((side + 31) / 32) * 4;
+    const unsigned bytes = 40 + side * side * 4 + maskRow * side;
+    directory.push_back(static_cast<unsigned char>(side & 0xFF));  // 0 stands for 256
+    directory.push_back(static_cast<unsigned char>(side & 0xFF));
+    directory.push_back(0), directory.push_back(0);
+    put16(directory, 1), put16(directory, 32), put32(directory, bytes), put32(directory, offset);
+    offset += bytes;
+    // BITMAPINFOHEADER: the height counts the colour rows and the mask rows.
+    put32(images, 40), put32(images, side), put32(images, side * 2), put16(images, 1), put16(images, 32);
+    put32(images, 0), put32(images, side * side * 4 + maskRow * side), put32(images, 0), put32(images, 0);
+    put32(images, 0), put32(images, 0);
+    for (unsigned i = 0; i < side * side; ++i) put32(images, argb);
+    images.insert(images.end(), maskRow * side, 0);
+  }
+  directory.insert(directory.end(), images.begin(), images.end());
+  return WriteFileBytes(path, directory.data(), directory.size());
 }
 
 // A file in this prefix's temporary folder.
