@@ -28,6 +28,9 @@ class Win32EditorDialogs final : public EditorDialogs {
   std::optional<ColorValue> ChooseColor() override;
   bool PickIcon(std::string& iconFileName, std::int32_t& iconIndex) override;
 
+  // The custom colours the colour dialog opens with next time.
+  const std::array<COLORREF, 16>& CustomColors() const { return customColors_; }
+
  private:
   HWND owner_;
   PictureDialog picture_;
