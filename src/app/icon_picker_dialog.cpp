@@ -114,7 +114,10 @@ INT_PTR CALLBACK PickerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     switch (message) {
       case WM_INITDIALOG:
         Initialize(dialog, *reinterpret_cast<PickerState*>(lParam));
-        return TRUE;
+        // The list takes the focus, so that the selection shows and the
+        // arrow keys pick an icon.
+        SetFocus(GetDlgItem(dialog, IDC_ICON_LIST));
+        return FALSE;
       case WM_COMMAND:
         if (!state) break;
         switch (LOWORD(wParam)) {

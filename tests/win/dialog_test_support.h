@@ -171,6 +171,45 @@ inline bool WriteIcoFile(const std::wstring& path, std::initializer_list<unsigne
   return WriteFileBytes(path, directory.data(), directory.size());
 }
 
+// Saves what the screen shows of a window as build/screenshots/<name>.bmp,
+// to look at the dialogs as a user sees them.
+inline void SaveScreenshot(HWND window, const std::wstring& name) {
+#ifdef VESKARO_SOURCE_DIR
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return;
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  GdiFlush();
+  const DWORD imageBytes = static_cast<DWORD>(((width * 3 + 3) & ~3) * height);
+  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageBytes),
+                        0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+  std::vector<BYTE> out(reinterpret_cast<BYTE*>(&file), reinterpret_cast<BYTE*>(&file) + sizeof file);
+  out.insert(out.end(), reinterpret_cast<BYTE*>(&info.bmiHeader),
+             reinterpret_cast<BYTE*>(&info.bmiHeader) + sizeof info.bmiHeader);
+  out.insert(out.end(), static_cast<BYTE*>(bits), static_cast<BYTE*>(bits) + imageBytes);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  std::string folder = std::string(VESKARO_SOURCE_DIR) + "\\build\\screenshots";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  std::wstring path(folder.begin(), folder.end());
+  WriteFileBytes(path + L"\\" + name + L".bmp", out.data(), out.size());
+#else
+  (void)window;
+  (void)name;
+#endif
+}
+
 // A file in this prefix's temporary folder.
 inline std::wstring TempFile(const std::wstring& name) {
   wchar_t folder[MAX_PATH] = {};

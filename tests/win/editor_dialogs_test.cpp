@@ -128,6 +128,7 @@ TEST(PictureDialogLive, FiltersTypedNamesAndTheLastFileKeptBetweenUses) {
   {
     DialogScript script({[&](HWND dialog) {
                            sizeText = DialogScript::Text(DialogScript::FindControl(dialog, 3003));  // IDC_PREVIEW_SIZE
+                           if (!sizeText.empty()) test::SaveScreenshot(dialog, L"picture_dialog");
                            return !sizeText.empty();
                          },
                          [&](HWND dialog) {
@@ -189,7 +190,11 @@ TEST(ColorDialogLive, OpensWithTheLastConfirmedColourAndKeepsCustomColoursOnlyOn
     EXPECT_EQ(*color, 0xFF0000);
   }
   {  // Opens with blue.
-    DialogScript s(script({click(IDCANCEL)}));
+    DialogScript s(script({[](HWND dialog) {
+                             test::SaveScreenshot(dialog, L"colour_dialog");
+                             return true;
+                           },
+                           click(IDCANCEL)}));
     EXPECT_FALSE(dialogs.ChooseColor().has_value());
   }
   EXPECT_EQ(shown, (std::vector<COLORREF>{0, RGB(255, 0, 0), RGB(255, 0, 0), RGB(0, 0, 255)}));

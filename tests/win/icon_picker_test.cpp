@@ -331,6 +331,7 @@ TEST_F(PickIconDialogTest, EmptyPathShowsTheSystemShellLibraryAndOkTakesTheSelec
                          shownPath = DialogScript::Text(GetDlgItem(dialog, IDC_ICON_PATH));
                          shownCount = Count(dialog);
                          shownSelection = Selected(dialog);
+                         test::SaveScreenshot(dialog, L"icon_picker");
                          Select(dialog, 5);
                          DialogScript::Click(dialog, IDOK);
                          return true;
