@@ -112,9 +112,12 @@ class DialogScript {
     ++self->ticks_;
     HWND dialog = FindDialog(self->caption_);
     if (dialog && !self->Finished()) {
-      if (self->steps_[self->next_](dialog)) ++self->next_;
+      if (self->steps_[self->next_](dialog)) {
+        ++self->next_;
+        self->ticks_ = 0;
+      }
     }
-    if (dialog && self->ticks_ > 200) Click(dialog, IDCANCEL);  // stuck for ten seconds
+    if (dialog && self->ticks_ > 400) Click(dialog, IDCANCEL);  // no step for twenty seconds: stuck
     self->busy_ = false;
   }
 

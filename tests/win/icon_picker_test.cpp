@@ -404,6 +404,54 @@ TEST_F(PickIconDialogTest, FileWithoutIconsShowsAnEmptyListAndOkWaitsForASelecti
   DeleteFileW(ico.c_str());
 }
 
+TEST_F(PickIconDialogTest, BrowseOpensIconFilesAndShowsTheChosenFilesIcons) {
+  const std::wstring ico = TempFile(L"veskaro-browse.ico");
+  ASSERT_TRUE(test::WriteIcoFile(ico, {32}));
+  index = 7;
+  std::vector<std::wstring> filters;
+  std::wstring pathAfterBrowse;
+  int countAfterBrowse = -1;
+  DialogScript script({[&](HWND dialog) {
+                         // Posted: the open dialog runs its own loop, in which this script goes on.
+                         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_ICON_BROWSE, BN_CLICKED),
+                                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_ICON_BROWSE)));
+                         return true;
+                       },
+                       [&](HWND) {
+                         HWND open = DialogScript::FindDialog(L"Обзор");
+                         if (!open) return false;
+                         HWND types = GetDlgItem(open, 0x470);  // cmb1
+                         for (int i = 0; i < static_cast<int>(SendMessageW(types, CB_GETCOUNT, 0, 0)); ++i) {
+                           wchar_t text[256] = {};
+                           SendMessageW(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+                           filters.emplace_back(text);
+                         }
+                         HWND name = GetDlgItem(open, 0x47c);  // cmb13, or edt1 where the box is an edit
+                         SetWindowTextW(name ? name : GetDlgItem(open, 0x480), ico.c_str());
+                         DialogScript::Click(open, IDOK);
+                         return true;
+                       },
+                       [&](HWND dialog) {
+                         if (DialogScript::FindDialog(L"Обзор")) return false;
+                         pathAfterBrowse = DialogScript::Text(GetDlgItem(dialog, IDC_ICON_PATH));
+                         countAfterBrowse = Count(dialog);
+                         shownSelection = Selected(dialog);
+                         DialogScript::Click(dialog, IDOK);
+                         return true;
+                       }},
+                      kCaption);
+  EXPECT_EQ(ShowIconPickerDialog(nullptr, buffer, kIconPathCapacity, &index), 1);
+  EXPECT_TRUE(script.Finished());
+  ASSERT_FALSE(filters.empty());
+  EXPECT_EQ(filters[0], L"Файлы значков (*.ico;*.exe;*.dll;*.icl)");
+  EXPECT_EQ(pathAfterBrowse, ico);
+  EXPECT_EQ(countAfterBrowse, 1);
+  EXPECT_EQ(shownSelection, 0);
+  EXPECT_EQ(std::wstring(buffer), ico);
+  EXPECT_EQ(index, 0);
+  DeleteFileW(ico.c_str());
+}
+
 TEST_F(PickIconDialogTest, ChosenPathLongerThanTheBufferIsCut) {
   wchar_t small[8] = {};
   int smallIndex = 0;
