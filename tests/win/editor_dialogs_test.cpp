@@ -125,6 +125,7 @@ TEST(PictureDialogLive, FiltersTypedNamesAndTheLastFileKeptBetweenUses) {
   // Third use: the preset bitmap is previewed with its size; Cancel keeps
   // the last file.
   std::wstring sizeText;
+  RECT imageBefore{}, imageAfter{};
   {
     DialogScript script({[&](HWND dialog) {
                            sizeText = DialogScript::Text(DialogScript::FindControl(dialog, 3003));  // IDC_PREVIEW_SIZE
@@ -132,6 +133,17 @@ TEST(PictureDialogLive, FiltersTypedNamesAndTheLastFileKeptBetweenUses) {
                            return !sizeText.empty();
                          },
                          [&](HWND dialog) {
+                           // Resizing: the pane keeps to the right edge and grows with the height.
+                           GetWindowRect(DialogScript::FindControl(dialog, 3002), &imageBefore);
+                           RECT frame{};
+                           GetWindowRect(dialog, &frame);
+                           SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left + 120,
+                                        frame.bottom - frame.top + 80, SWP_NOMOVE | SWP_NOZORDER);
+                           return true;
+                         },
+                         [&](HWND dialog) {
+                           GetWindowRect(DialogScript::FindControl(dialog, 3002), &imageAfter);
+                           test::SaveScreenshot(dialog, L"picture_dialog_resized");
                            DialogScript::Click(dialog, IDCANCEL);
                            return true;
                          }});
@@ -139,6 +151,9 @@ TEST(PictureDialogLive, FiltersTypedNamesAndTheLastFileKeptBetweenUses) {
     EXPECT_TRUE(script.Finished());
   }
   EXPECT_EQ(sizeText, L"7 x 5");
+  EXPECT_EQ(imageAfter.left - imageBefore.left, 120);
+  EXPECT_EQ(imageAfter.right - imageAfter.left, imageBefore.right - imageBefore.left);
+  EXPECT_EQ((imageAfter.bottom - imageAfter.top) - (imageBefore.bottom - imageBefore.top), 80);
   DeleteFileW(bitmap.c_str());
 }
 
