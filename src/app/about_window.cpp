@@ -904,7 +904,13 @@ LRESULT CALLBACK TForm3::MemoSubclassProc(HWND hwnd, UINT message, WPARAM wParam
 }
 
 void TForm3::SyncScrollBar() {
-  if (!memo_ || !scrollBar_) return;
+  // The memo's answers below pass through its subclass, which syncs again.
+  if (!memo_ || !scrollBar_ || syncing_) return;
+  syncing_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{syncing_};
   int lines = static_cast<int>(SendMessageW(memo_, EM_GETLINECOUNT, 0, 0));
   int first = static_cast<int>(SendMessageW(memo_, EM_GETFIRSTVISIBLELINE, 0, 0));
   RECT format{};

@@ -88,6 +88,7 @@ class TForm3 {
   TitleButton pressedButton_ = TitleButton::None;
   bool trackingLeave_ = false;
   bool draggingFrame_ = false;
+  bool syncing_ = false;
 
   HWND pageControl_ = nullptr;
   HWND pages_[2] = {};
