@@ -42,7 +42,8 @@ class MainWindowTest : public ::testing::Test {
 
   // Label4's pixels, as on the screen.
   std::vector<COLORREF> Label4Pixels() {
-    const e2e::Snapshot shot = e2e::CaptureScreen(e2e::WindowRect(session_.Control(ids::Label4)));
+    const e2e::Snapshot shot =
+        e2e::CaptureWhenSteady(e2e::WindowRect(session_.Control(ids::Label4)));
     return shot.Region(RECT{0, 0, shot.Width(), shot.Height()});
   }
 

@@ -16,6 +16,7 @@ struct ThemeCase {
   COLORREF face;
   COLORREF border;
   COLORREF edit_border;
+  COLORREF side_border;
   COLORREF side_bar;
 };
 
@@ -60,11 +61,17 @@ TEST_P(ThemeTest, FrameEditAndPanelTakeTheThemeColours) {
   const RECT edit = e2e::WindowRect(session.Control(ids::foldername));
   const COLORREF edit_left = e2e::ScreenPixel({edit.left, e2e::Center(edit).y});
   EXPECT_EQ(edit_left, c.edit_border) << e2e::DescribeColor(edit_left);
-  // The panel's bar (in): mostly the bar colour, whatever grip it draws.
-  const RECT bar = e2e::WindowRect(session.Control(ids::suiSideChannel1));
-  const e2e::Snapshot shot = e2e::CaptureScreen(bar);
-  const COLORREF bar_color = e2e::MostCommonColor(shot.Region({0, 0, shot.Width(), shot.Height()}));
-  EXPECT_EQ(bar_color, c.side_bar) << e2e::DescribeColor(bar_color);
+  // The panel's bar (in): framed by the side panel's border colour, filled
+  // with the bar colour (shading and grip allowed, so on average).
+  const RECT panel = e2e::WindowRect(session.Control(ids::suiSideChannel1));
+  EXPECT_EQ(e2e::Width(panel), e2e::kPanelInWidth);
+  const e2e::Snapshot bar = e2e::CaptureWhenSteady(panel);
+  const COLORREF bar_border = e2e::MostCommonColor(bar.Region({0, 0, 1, bar.Height()}));
+  EXPECT_EQ(bar_border, c.side_border) << e2e::DescribeColor(bar_border);
+  const COLORREF bar_fill =
+      e2e::AverageColor(bar.Region({1, 1, bar.Width() - 1, bar.Height() - 1}));
+  EXPECT_LE(e2e::ColorDistance(bar_fill, c.side_bar), 10)
+      << e2e::DescribeColor(bar_fill) << ", wanted about " << e2e::DescribeColor(c.side_bar);
 
   e2e::SaveScreenshot(session.Main(), std::string("theme_") + c.name);
 }
@@ -73,9 +80,9 @@ INSTANTIATE_TEST_SUITE_P(
     Themes, ThemeTest,
     ::testing::Values(
         // The built-in DeepBlue style.
-        ThemeCase{"none", false, 15263976, 0, 0, 15263976},
+        ThemeCase{"none", false, 15263976, 0, 0, 0, 15263976},
         // Our msn.sui: the layout's own colours.
-        ThemeCase{"ours", true, 16180442, 10513231, 10513231, 16180442}),
+        ThemeCase{"ours", true, 16180442, 10513231, 10513231, 10513231, 16180442}),
     [](const ::testing::TestParamInfo<ThemeCase>& param_info) { return param_info.param.name; });
 
 TEST(InvalidTheme, ErrorBoxThenExitCodeOneAndNoMainWindow) {

@@ -212,10 +212,17 @@ Snapshot CaptureScreen(const RECT& screen_rect);
 Snapshot CaptureWholeScreen();
 Snapshot CaptureWindow(HWND window);  // its window rectangle, as on screen
 COLORREF ScreenPixel(POINT screen);
+// Captures `screen_rect` once it has stopped changing (two captures `gap`
+// apart are equal), or the last capture after `timeout`. Use before sampling
+// colours of a window that may still be painting.
+Snapshot CaptureWhenSteady(const RECT& screen_rect, Milliseconds timeout = 3s,
+                           Milliseconds gap = 150ms);
 
 // Colour helpers for checks and messages.
 int ColorDistance(COLORREF a, COLORREF b);  // max of the channel differences
 COLORREF MostCommonColor(const std::vector<COLORREF>& pixels);
+// The channel-wise mean (for gradients drawn around a theme colour).
+COLORREF AverageColor(const std::vector<COLORREF>& pixels);
 // The pixel in `pixels` closest to `wanted` (by ColorDistance).
 COLORREF ClosestColor(const std::vector<COLORREF>& pixels, COLORREF wanted);
 std::string DescribeColor(COLORREF color);  // "16180442 (R 218, G 228, B 246)"

@@ -142,6 +142,20 @@ COLORREF ScreenPixel(POINT screen) {
   return CaptureScreen(RECT{screen.x, screen.y, screen.x + 1, screen.y + 1}).At(0, 0);
 }
 
+Snapshot CaptureWhenSteady(const RECT& screen_rect, Milliseconds timeout, Milliseconds gap) {
+  Snapshot last = CaptureScreen(screen_rect);
+  WaitUntil(
+      [&] {
+        Snapshot next = CaptureScreen(screen_rect);
+        const bool same = next.Region({0, 0, next.Width(), next.Height()}) ==
+                          last.Region({0, 0, last.Width(), last.Height()});
+        last = std::move(next);
+        return same;
+      },
+      timeout, gap);
+  return last;
+}
+
 int ColorDistance(COLORREF a, COLORREF b) {
   auto d = [](int x, int y) { return x > y ? x - y : y - x; };
   return std::max({d(GetRValue(a), GetRValue(b)), d(GetGValue(a), GetGValue(b)),
@@ -160,6 +174,18 @@ COLORREF MostCommonColor(const std::vector<COLORREF>& pixels) {
     }
   }
   return best;
+}
+
+COLORREF AverageColor(const std::vector<COLORREF>& pixels) {
+  if (pixels.empty()) return 0;
+  std::uint64_t r = 0, g = 0, b = 0;
+  for (COLORREF c : pixels) {
+    r += GetRValue(c);
+    g += GetGValue(c);
+    b += GetBValue(c);
+  }
+  const std::uint64_t n = pixels.size();
+  return RGB(BYTE((r + n / 2) / n), BYTE((g + n / 2) / n), BYTE((b + n / 2) / n));
 }
 
 COLORREF ClosestColor(const std::vector<COLORREF>& pixels, COLORREF wanted) {
