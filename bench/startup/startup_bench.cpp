@@ -1,7 +1,7 @@
 // Start-up time and memory of veskaro.exe under the same conditions as a
 // minimal Win32 program that shows one empty window.
 //
-//   startup_bench [runs]     (default 9; run under tools/with-xvfb)
+//   startup_bench [runs]     (default 15; run under tools/with-xvfb)
 //
 // Start-up: from CreateProcessW until the main window is visible, the process
 // is idle for input and its message loop answers. The two programs alternate
@@ -29,17 +29,27 @@ struct Program {
   const wchar_t* window_class;
 };
 
-// One start: milliseconds until the window is shown and idle, or a negative
-// value when it never showed.
-double TimeStart(const Program& program, const std::filesystem::path& folder) {
+struct StartTimes {
+  double visible = -1;  // ms until the window is visible
+  double idle = -1;     // ms until it is also idle and answers messages
+};
+
+// One start; negative times when the window never showed.
+StartTimes TimeStart(const Program& program, const std::filesystem::path& folder) {
   e2e::MoveMouse({5, 5});
+  StartTimes times;
   const auto start = std::chrono::steady_clock::now();
+  auto since_start = [&] {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+  };
   e2e::Process app = e2e::Process::Start(program.exe, folder);
-  HWND window = app.WaitForMainWindow(program.window_class, 30s);
-  const auto shown = std::chrono::steady_clock::now();
+  if (e2e::WaitForTopWindow(app.Id(), program.window_class, 30s, 5ms) != nullptr) {
+    times.visible = since_start();
+    if (app.WaitForMainWindow(program.window_class, 30s) != nullptr) times.idle = since_start();
+  }
   app.Close();
-  if (window == nullptr) return -1;
-  return std::chrono::duration<double, std::milli>(shown - start).count();
+  return times;
 }
 
 double Median(std::vector<double> values) {
@@ -69,7 +79,7 @@ void ReportMemory(const Program& program, const std::filesystem::path& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
   const std::filesystem::path dir = e2e::Wide(VESKARO_PROGRAM_DIR);
   const Program minimal{"minimal window", dir / L"minimal_window.exe", L"MinimalWindow"};
   const Program veskaro{"veskaro.exe", dir / L"veskaro.exe", L"TForm1"};
@@ -85,30 +95,35 @@ int main(int argc, char** argv) {
   TimeStart(minimal, folder.Path());
   TimeStart(veskaro, folder.Path());
 
-  std::vector<double> minimal_times, veskaro_times;
+  std::vector<double> minimal_times, veskaro_times, minimal_visible, veskaro_visible;
   for (int i = 0; i < runs; ++i) {
     const bool veskaro_first = i % 2 == 1;
     for (int k = 0; k < 2; ++k) {
-      const Program& program = (k == 0) == veskaro_first ? veskaro : minimal;
-      const double ms = TimeStart(program, folder.Path());
-      if (ms < 0) {
+      const bool is_veskaro = (k == 0) == veskaro_first;
+      const Program& program = is_veskaro ? veskaro : minimal;
+      const StartTimes times = TimeStart(program, folder.Path());
+      if (times.idle < 0) {
         std::printf("%s: the window never showed\n", program.name);
         return 1;
       }
-      (&program == &veskaro ? veskaro_times : minimal_times).push_back(ms);
+      (is_veskaro ? veskaro_times : minimal_times).push_back(times.idle);
+      (is_veskaro ? veskaro_visible : minimal_visible).push_back(times.visible);
     }
   }
-  const double minimal_median = Median(minimal_times);
-  const double veskaro_median = Median(veskaro_times);
+  auto report = [](const char* name, const std::vector<double>& idle,
+                   const std::vector<double>& visible) {
+    std::printf("  %-16s %8.1f ms (min %.1f, max %.1f); visible after %.1f ms\n", name,
+                Median(idle), *std::min_element(idle.begin(), idle.end()),
+                *std::max_element(idle.begin(), idle.end()), Median(visible));
+  };
   std::printf("start-up until shown and idle, median of %d runs:\n", runs);
-  std::printf("  %-16s %8.1f ms (min %.1f, max %.1f)\n", minimal.name, minimal_median,
-              *std::min_element(minimal_times.begin(), minimal_times.end()),
-              *std::max_element(minimal_times.begin(), minimal_times.end()));
-  std::printf("  %-16s %8.1f ms (min %.1f, max %.1f)\n", veskaro.name, veskaro_median,
-              *std::min_element(veskaro_times.begin(), veskaro_times.end()),
-              *std::max_element(veskaro_times.begin(), veskaro_times.end()));
-  const double ratio = veskaro_median / minimal_median;
-  std::printf("  ratio %.2f (goal at most 1.30): %s\n", ratio, ratio <= 1.3 ? "met" : "NOT met");
+  report(minimal.name, minimal_times, minimal_visible);
+  report(veskaro.name, veskaro_times, veskaro_visible);
+  const double ratio = Median(veskaro_times) / Median(minimal_times);
+  const double best_ratio = *std::min_element(veskaro_times.begin(), veskaro_times.end()) /
+                            *std::min_element(minimal_times.begin(), minimal_times.end());
+  std::printf("  ratio of medians %.2f, of minima %.2f (goal at most 1.30): %s\n", ratio,
+              best_ratio, ratio <= 1.3 ? "met" : "NOT met");
 
   std::printf("memory of the idle program:\n");
   ReportMemory(minimal, folder.Path());

@@ -114,7 +114,8 @@ class Process {
 // (e.g. L"TForm1", L"#32770" for dialogs and message boxes).
 std::vector<HWND> TopWindows(DWORD pid, std::wstring_view class_name = {},
                              bool visible_only = true);
-HWND WaitForTopWindow(DWORD pid, std::wstring_view class_name, Milliseconds timeout);
+HWND WaitForTopWindow(DWORD pid, std::wstring_view class_name, Milliseconds timeout,
+                      Milliseconds step = 20ms);
 
 // Descendant of `parent` (searched at any depth) with the control ID / the
 // exact window text / the class. nullptr when there is none.

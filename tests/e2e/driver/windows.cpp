@@ -54,7 +54,8 @@ std::vector<HWND> TopWindows(DWORD pid, std::wstring_view class_name, bool visib
   return search.found;
 }
 
-HWND WaitForTopWindow(DWORD pid, std::wstring_view class_name, Milliseconds timeout) {
+HWND WaitForTopWindow(DWORD pid, std::wstring_view class_name, Milliseconds timeout,
+                      Milliseconds step) {
   HWND window = nullptr;
   WaitUntil(
       [&] {
@@ -62,7 +63,7 @@ HWND WaitForTopWindow(DWORD pid, std::wstring_view class_name, Milliseconds time
         window = windows.empty() ? nullptr : windows.front();
         return window != nullptr;
       },
-      timeout);
+      timeout, step);
   return window;
 }
 
