@@ -186,6 +186,66 @@ TEST_F(MainWindowTest, NewChoiceLeftWithoutConfirmingEmptiesTheDisplay) {
   ExpectLabel4TransparentWithBlackText();
 }
 
+TEST_F(MainWindowTest, ConfirmingTheUntouchedTreeRootChoosesItsDisplayName) {
+  const std::wstring root = e2e::MyComputerDisplayName();
+  ASSERT_TRUE(session_.OpenPanelForNewChoice());
+  ASSERT_EQ(session_.Text(ids::PathTo), root);
+  e2e::Click(session_.CenterOf(ids::suiButton1));
+  ASSERT_TRUE(session_.LeavePanel());
+  // Not a folder, but accepted as typed: the load finds no settings file.
+  EXPECT_EQ(session_.Text(ids::foldername), root);
+  EXPECT_EQ(session_.Text(ids::Edit1), L"");
+  ExpectEditingButtonsEnabled(true);
+}
+
+TEST_F(MainWindowTest, KeyboardSelectionInTheTreeWritesTheDrivePathIntoPathTo) {
+  ASSERT_TRUE(session_.OpenPanelForNewChoice());
+  HWND tree = session_.Control(ids::ShellTreeView1);
+  ASSERT_NE(tree, nullptr);
+  // Focus the tree without selecting anything: a click below its items.
+  const RECT box = e2e::WindowRect(tree);
+  e2e::Click(POINT{e2e::Center(box).x, box.bottom - 8});
+  auto path_becomes = [&](std::wstring_view text) {
+    return e2e::WaitUntil([&] { return session_.Text(ids::PathTo) == text; }, 3s);
+  };
+  // My Computer's children are the drives, C: before Z:, as root paths.
+  e2e::PressKey(VK_DOWN);
+  EXPECT_TRUE(path_becomes(L"C:\\")) << e2e::Utf8(session_.Text(ids::PathTo));
+  e2e::PressKey(VK_DOWN);
+  EXPECT_TRUE(path_becomes(L"Z:\\")) << e2e::Utf8(session_.Text(ids::PathTo));
+  e2e::PressKey(VK_HOME);
+  EXPECT_TRUE(path_becomes(e2e::MyComputerDisplayName())) << e2e::Utf8(session_.Text(ids::PathTo));
+  e2e::PressKey(VK_DOWN);
+  ASSERT_TRUE(path_becomes(L"C:\\"));
+
+  e2e::Click(session_.CenterOf(ids::suiButton1));
+  ASSERT_TRUE(session_.LeavePanel());
+  EXPECT_EQ(session_.Text(ids::foldername), L"C:\\");
+  ExpectEditingButtonsEnabled(true);
+}
+
+TEST_F(MainWindowTest, PointerOverTheBarSlidesThePanelOutAndTheSameFolderIsReloaded) {
+  e2e::TempFolder folder(L"bar");
+  e2e::WriteFileBytes(folder.Path() / L"Desktop.ini", DesktopIni());
+  ASSERT_TRUE(session_.OpenPanelForNewChoice());
+  ASSERT_TRUE(session_.TypeAndConfirm(folder.Path().wstring()));
+  ASSERT_TRUE(session_.LeavePanel());
+
+  const RECT bar = e2e::WindowRect(session_.Control(ids::suiSideChannel1));
+  const POINT bar_middle = e2e::Center(bar);
+  e2e::BringToFront(session_.Main());
+  e2e::GlideMouse(POINT{bar_middle.x + 60, bar_middle.y}, bar_middle, 6);
+  ASSERT_TRUE(session_.WaitForPanelWidth(e2e::kPanelOutWidth, 2s))
+      << "width " << session_.PanelWidth();
+  // Sliding out this way begins no new choice.
+  EXPECT_EQ(session_.Text(ids::foldername), folder.Path().wstring());
+
+  ASSERT_TRUE(session_.LeavePanel());
+  EXPECT_EQ(session_.Text(ids::foldername), folder.Path().wstring());
+  EXPECT_EQ(session_.Text(ids::Edit1), kPicturePath);
+  ExpectEditingButtonsEnabled(true);
+}
+
 // Enter and Escape both close the warning.
 class EmptyPathTest : public MainWindowTest, public ::testing::WithParamInterface<WORD> {};
 
@@ -215,6 +275,20 @@ TEST_P(EmptyPathTest, ConfirmWithEmptyPathWarnsAndKeepsTheFolder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, EmptyPathTest, ::testing::Values(WORD(VK_RETURN), WORD(VK_ESCAPE)));
+
+TEST_F(MainWindowTest, PanelSlidesBackBehindTheWarning) {
+  ASSERT_TRUE(session_.OpenPanelForNewChoice());
+  ASSERT_TRUE(session_.TypeAndConfirm(L""));
+  auto box = e2e::WaitForMessageBox(session_.App().Id(), 5s, L"Error");
+  ASSERT_TRUE(box.has_value());
+  // The panel's check keeps ticking inside the box's modal loop.
+  e2e::MoveMouse(e2e::PointAwayFromMainWindow());
+  EXPECT_TRUE(session_.WaitForPanelWidth(e2e::kPanelInWidth)) << "width " << session_.PanelWidth();
+  EXPECT_TRUE(e2e::IsVisible(box->window));
+  ExpectEditingButtonsEnabled(false);
+  ASSERT_TRUE(e2e::ClickDialogButton(box->window, L"OK"));
+  EXPECT_TRUE(e2e::WaitForWindowGone(box->window, 3s));
+}
 
 TEST_F(MainWindowTest, PinnedPanelStaysOutUntilUnpinned) {
   ASSERT_TRUE(session_.OpenPanelForNewChoice());
