@@ -55,7 +55,8 @@ std::string HelpText() {
       "\n"
       "COLOR is a decimal colour value in Windows COLORREF layout (0 to 16777215,\n"
       "red in the low byte: 255 is red) or #RRGGBB. FOLDER is the absolute path of\n"
-      "an existing folder. An option may also be written --name=VALUE.\n";
+      "an existing folder. An option may also be written --name=VALUE; \"--\" ends\n"
+      "the options, for a FOLDER that begins with \"-\".\n";
 #ifndef _WIN32
   text +=
       "\n"

@@ -75,8 +75,21 @@ struct SettingsEnvironment {
 // FolderPath followed directly by "\Desktop.ini", joined as they stand.
 std::string SettingsFilePath(std::string_view folderPath);
 
+// Fills the picture, colours and icon from the folder's settings file. A
+// folder without one (or a FolderPath that is no existing absolute folder)
+// gives what an empty file gives, so nothing of an earlier folder is kept.
+// FolderPath and the two flags are left alone.
 void LoadFolderSettings(FolderState& state, SettingsEnvironment env);
+
+// Writes the keys whose conditions hold, one safe replacement per key, then
+// hides the file and adds System to the folder's attributes (failures there
+// are ignored). Throws FolderNotFoundError, InvalidValueError (before any
+// write) or EIniFileException (at the key that failed).
 void SaveFolderSettings(const FolderState& state, bool WritePicture, SettingsEnvironment env);
+
+// Removes our five keys and any of our sections left empty; deletes the file
+// only when nothing else is left in it. No file is no error. Throws
+// FolderNotFoundError or EIniFileException.
 void RemoveFolderSettings(const FolderState& state, SettingsEnvironment env);
 
 }  // namespace veskaro
