@@ -17,9 +17,8 @@ constexpr wchar_t kReplacementCharacter = 0xFFFD;
 bool FitsInt(std::size_t size) { return size <= static_cast<std::size_t>(INT_MAX); }
 
 // The whole text, or nothing when any byte sequence is undefined in the
-// code page.
-// UTF-7 and a few others take no MB_ERR_INVALID_CHARS; they decode as
-// they can.
+// code page. UTF-7 and a few others take no MB_ERR_INVALID_CHARS; they
+// decode as they can.
 std::optional<std::wstring> DecodeStrict(UINT codePage, const char* bytes, int length) {
   DWORD flags = MB_ERR_INVALID_CHARS;
   int wideLength = MultiByteToWideChar(codePage, flags, bytes, length, nullptr, 0);
@@ -40,9 +39,8 @@ UINT Resolve(UINT codePage) {
     case CP_ACP: return GetACP();
     case CP_OEMCP: return GetOEMCP();
     case CP_THREAD_ACP: {
-      // The thread's locale's ANSI code page.
       wchar_t text[8] = {};
-      if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, text, 8) > 0) {
+      if (GetLocaleInfoW(GetThreadLocale(), LOCALE_IDEFAULTANSICODEPAGE, text, 8) > 0) {
         const UINT value = static_cast<UINT>(std::wcstoul(text, nullptr, 10));
         if (value != 0) return value;
       }
