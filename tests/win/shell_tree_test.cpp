@@ -281,6 +281,30 @@ TEST_F(ShellTreeTest, ShowsTheShellsIconsIncludingACustomisedFolders) {
   EXPECT_EQ(TreeImage(tree, plain), plainIcon);
 }
 
+// A large folder shows its first screenful at once and receives the rest
+// from the message loop; nothing that walks the children may see a part.
+TEST_F(ShellTreeTest, ALargeFolderEndsUpCompleteAndInOrder) {
+  TempFolder temp;
+  std::vector<std::wstring> names;
+  for (int i = 0; i < 250; ++i) {
+    wchar_t name[16];
+    swprintf(name, 16, L"f%03d", i);
+    names.push_back(name);
+  }
+  for (auto it = names.rbegin(); it != names.rend(); ++it)
+    ASSERT_TRUE(CreateDirectoryW(temp.Sub(*it).c_str(), nullptr));
+  MakeTree();
+  const HWND tree = tree_->treeHwnd();
+  const HTREEITEM folder = OpenFolder(temp.path());
+
+  // At once, before the message loop has run: the last one can be selected.
+  const std::string last = ToUtf8(temp.Sub(names.back()));
+  ASSERT_TRUE(tree_->SelectPath(last));
+  EXPECT_EQ(tree_->Path(), last);
+  EXPECT_TRUE(PumpUntil([&] { return ChildTexts(tree, folder).size() >= names.size(); }));
+  EXPECT_EQ(ChildTexts(tree, folder), names);
+}
+
 TEST_F(ShellTreeTest, AnEmptyFolderLosesItsButtonWhenExpanded) {
   TempFolder temp;
   MakeTree();
