@@ -408,6 +408,15 @@ TEST_F(ShellTreeTest, WatchesOnlyTheSelectedFolder) {
   EXPECT_FALSE(Contains(ChildTexts(tree, firstItem), L"unseen"));
 }
 
+bool menuSeen = false;
+
+void CALLBACK CloseMenuWhenSeen(HWND, UINT, UINT_PTR, DWORD) {
+  if (FindWindowW(L"#32768", nullptr)) {
+    menuSeen = true;
+    EndMenu();
+  }
+}
+
 TEST_F(ShellTreeTest, RightClickSelectsTheNodeAndOpensTheShellMenu) {
   TempFolder temp;
   ASSERT_TRUE(CreateDirectoryW(temp.Sub(L"target").c_str(), nullptr));
@@ -428,14 +437,8 @@ TEST_F(ShellTreeTest, RightClickSelectsTheNodeAndOpensTheShellMenu) {
 
   // The menu runs its own modal loop; a timer inside it notes the popup and
   // closes it.
-  static bool menuSeen;
   menuSeen = false;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
-    if (FindWindowW(L"#32768", nullptr)) {
-      menuSeen = true;
-      EndMenu();
-    }
-  });
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, CloseMenuWhenSeen);
   PostMessageW(tree, WM_RBUTTONUP, 0, client);
   SendMessageW(tree, WM_RBUTTONDOWN, MK_RBUTTON, client);
   KillTimer(nullptr, timer);
