@@ -1,6 +1,8 @@
 // How long the shell folder tree takes to show the children of a folder with
-// 10,000 subfolders, against listing the same folder with FindFirstFileW /
-// FindNextFileW. Goals: under one second, and at most twice the listing.
+// 10,000 subfolders (expanded and painted, the first screenful in the tree),
+// against listing the same folder with FindFirstFileW / FindNextFileW. Goals:
+// under one second, and at most twice the listing. Also shown: the time until
+// the tree holds all 10,000 items.
 // The folder is made once and kept under the temp folder.
 #include <windows.h>
 #include <commctrl.h>
@@ -106,6 +108,7 @@ int main() {
 
   ListWithFindFirstFile(folder);  // warm the file system's caches for both
   std::vector<double> treeTimes;
+  std::vector<double> fullTimes;
   std::vector<double> findTimes;
   int shown = 0;
   int listed = 0;
@@ -124,6 +127,10 @@ int main() {
     TreeView_Expand(treeWindow, selected, TVE_EXPAND);
     UpdateWindow(treeWindow);  // shown: the visible children are painted
     treeTimes.push_back(Milliseconds(Clock::now() - start));
+    // The rest of the children go in from the message loop; it is idle
+    // once all are in.
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+    fullTimes.push_back(Milliseconds(Clock::now() - start));
     shown = CountChildren(treeWindow, selected);
 
     const auto findStart = Clock::now();
@@ -136,7 +143,8 @@ int main() {
   const double treeMs = Median(treeTimes);
   const double findMs = Median(findTimes);
   std::printf("folders: %d shown by the tree, %d listed by FindFirstFileW\n", shown, listed);
-  std::printf("tree expand:        %8.1f ms (median of %d; goal < 1000 ms)\n", treeMs, kRuns);
+  std::printf("tree expand, shown: %8.1f ms (median of %d; goal < 1000 ms)\n", treeMs, kRuns);
+  std::printf("all 10,000 in tree: %8.1f ms (median of %d)\n", Median(fullTimes), kRuns);
   std::printf("FindFirstFileW:     %8.1f ms (median of %d)\n", findMs, kRuns);
   std::printf("ratio tree / find:  %8.2f (goal <= 2)\n", findMs > 0 ? treeMs / findMs : 0.0);
   return shown == kFolders && listed == kFolders ? 0 : 1;

@@ -21,6 +21,12 @@ namespace {
 
 constexpr wchar_t kHostClassName[] = L"VeskaroShellTree";
 constexpr UINT kFolderChangedMessage = WM_APP + 0x51;
+constexpr UINT kFillMessage = WM_APP + 0x52;
+// A node with many folders shows its first screenful at once; the rest go in
+// in batches from the message loop, so that a large folder opens without a
+// long wait for items no one sees yet.
+constexpr std::size_t kFirstBatch = 100;
+constexpr std::size_t kLaterBatch = 5000;
 constexpr int kTreeControlId = 1;
 constexpr COLORREF kBackground = 16776176;  // R 240, G 251, B 255
 constexpr COLORREF kTextColor = RGB(0, 0, 0);
@@ -32,6 +38,14 @@ constexpr UINT kLastMenuCommand = 0x7FFF;
 constexpr int kUnknownIcon = -1;
 
 std::atomic<std::size_t> g_liveItems{0};
+
+// One folder as listed: a plain directory usually comes with its name, which
+// is then its display name too.
+struct Listed {
+  UniqueChildPidl pidl;
+  std::wstring name;
+  bool plain = false;
+};
 
 // What each tree item owns: its absolute PIDL, and once its children have
 // been listed, the folder object that listed them (it names and compares
@@ -47,6 +61,9 @@ struct Item {
   bool listed = false;
   bool fileSystem = false;  // a directory: its children are directories or files too
   bool plain = false;       // a directory without customisation: the shell's standard icons
+  std::vector<Listed> unfilled;  // listed children not in the tree yet
+  std::size_t filled = 0;        // how many of them went in already
+  bool restSorted = true;        // the ones after the first batch are in order too
   int icon = kUnknownIcon;
   int openIcon = kUnknownIcon;
 };
@@ -80,14 +97,6 @@ int ShellCompare(IShellFolder* folder, PCUITEMID_CHILD a, PCUITEMID_CHILD b) {
 // (through its Desktop.ini); a reparse point may be anything.
 constexpr DWORD kCustomisable =
     FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT;
-
-// One folder as listed: a plain directory usually comes with its name, which
-// is then its display name too.
-struct Listed {
-  UniqueChildPidl pidl;
-  std::wstring name;
-  bool plain = false;
-};
 
 PCUITEMID_CHILD LastId(PCIDLIST_ABSOLUTE pidl) { return ILFindLastID(pidl); }
 
@@ -144,6 +153,9 @@ class ShellTree::Impl {
   bool ListChildren(const Item& item, ComPtr<IShellFolder>& folder,
                     std::vector<Listed>& children) const;
   void ExpandFirstTime(HTREEITEM handle, Item& item);
+  void Fill(HTREEITEM handle, Item& item, std::size_t count);
+  void FillAll(HTREEITEM handle);
+  void OnFill();
   void Relist(HTREEITEM handle);
   void SetHasChildren(HTREEITEM handle, int children);
   void ArmWatcher();
@@ -161,6 +173,8 @@ class ShellTree::Impl {
   int plainFolderIcon_ = kUnknownIcon;
   int plainFolderOpenIcon_ = kUnknownIcon;
   std::unique_ptr<FolderWatcher> watcher_;
+  std::vector<HTREEITEM> filling_;  // nodes with children still to insert, oldest first
+  bool fillPosted_ = false;
   WPARAM generation_ = 0;
   bool quiet_ = false;       // selection changes made by us that onChange must not see
   bool destroying_ = false;  // no more notifications to our callers
@@ -360,13 +374,25 @@ bool ShellTree::Impl::ListChildren(const Item& item, ComPtr<IShellFolder>& folde
     }
     if (got != S_OK || fetched == 0) break;
   }
-  IShellFolder* sorter = folder.Get();
-  std::stable_sort(children.begin(), children.end(),
-                   [sorter](const Listed& a, const Listed& b) {
-                     return ShellLess(sorter, a.pidl.Get(), b.pidl.Get());
-                   });
   return true;
 }
+
+namespace {
+
+// Puts [first, last) into the shell's order, the first `leading` of them at
+// least: those are the smallest, in order; the rest stay unsorted.
+void SortListed(IShellFolder* folder, std::vector<Listed>::iterator first,
+                std::vector<Listed>::iterator last, std::size_t leading) {
+  const auto less = [folder](const Listed& a, const Listed& b) {
+    return ShellLess(folder, a.pidl.Get(), b.pidl.Get());
+  };
+  if (static_cast<std::size_t>(last - first) > leading)
+    std::partial_sort(first, first + static_cast<std::ptrdiff_t>(leading), last, less);
+  else
+    std::sort(first, last, less);
+}
+
+}  // namespace
 
 void ShellTree::Impl::SetHasChildren(HTREEITEM handle, int children) {
   TVITEMW item{};
@@ -386,16 +412,66 @@ void ShellTree::Impl::ExpandFirstTime(HTREEITEM handle, Item& item) {
     SetHasChildren(handle, 0);
     return;
   }
+  // Only the first batch needs its order before anything shows.
+  SortListed(folder.Get(), children.begin(), children.end(), kFirstBatch);
   item.folder = std::move(folder);
+  item.unfilled = std::move(children);
+  item.filled = 0;
+  item.restSorted = item.unfilled.size() <= kFirstBatch;
   // The node is not expanded yet, so the tree neither lays out nor paints
-  // while these go in.
-  for (auto& child : children) {
-    UniqueAbsolutePidl absolute(ILCombine(item.pidl.Get(), child.pidl.Get()));
-    if (absolute)
-      InsertItem(handle, TVI_LAST, std::move(absolute), child.name.empty() ? nullptr : child.name.c_str(),
-                 child.plain);
+  // while the first batch goes in.
+  Fill(handle, item, kFirstBatch);
+  if (item.filled < item.unfilled.size()) {
+    filling_.push_back(handle);
+    if (!fillPosted_) fillPosted_ = PostMessageW(host_.Get(), kFillMessage, 0, 0) != FALSE;
   }
   SetHasChildren(handle, TreeView_GetChild(tree_, handle) ? 1 : 0);
+}
+
+// Appends the next `count` listed children of the node to the tree.
+void ShellTree::Impl::Fill(HTREEITEM handle, Item& item, std::size_t count) {
+  if (!item.restSorted && item.filled > 0) {
+    SortListed(item.folder.Get(), item.unfilled.begin() + static_cast<std::ptrdiff_t>(item.filled),
+               item.unfilled.end(), item.unfilled.size());
+    item.restSorted = true;
+  }
+  const std::size_t end = std::min(item.unfilled.size(), item.filled + count);
+  for (; item.filled < end; ++item.filled) {
+    const Listed& child = item.unfilled[item.filled];
+    UniqueAbsolutePidl absolute(ILCombine(item.pidl.Get(), child.pidl.Get()));
+    if (absolute)
+      InsertItem(handle, TVI_LAST, std::move(absolute),
+                 child.name.empty() ? nullptr : child.name.c_str(), child.plain);
+  }
+  if (item.filled >= item.unfilled.size()) {
+    item.unfilled.clear();
+    item.unfilled.shrink_to_fit();
+    item.filled = 0;
+    filling_.erase(std::remove(filling_.begin(), filling_.end(), handle), filling_.end());
+  }
+}
+
+// Whatever walks a node's children needs all of them in the tree first.
+void ShellTree::Impl::FillAll(HTREEITEM handle) {
+  Item* item = ItemOf(handle);
+  if (!item || item->unfilled.empty()) return;
+  SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
+  Fill(handle, *item, item->unfilled.size());
+  SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
+}
+
+void ShellTree::Impl::OnFill() {
+  fillPosted_ = false;
+  if (destroying_ || filling_.empty()) return;
+  const HTREEITEM handle = filling_.front();
+  if (Item* item = ItemOf(handle)) {
+    SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
+    Fill(handle, *item, kLaterBatch);
+    SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
+  } else {
+    filling_.erase(filling_.begin());
+  }
+  if (!filling_.empty()) fillPosted_ = PostMessageW(host_.Get(), kFillMessage, 0, 0) != FALSE;
 }
 
 // Lists the node's folders again and merges them into the tree: folders that
@@ -410,10 +486,12 @@ void ShellTree::Impl::Relist(HTREEITEM handle) {
     SetHasChildren(handle, I_CHILDRENCALLBACK);
     return;
   }
+  FillAll(handle);
   std::vector<Listed> fresh;
   ComPtr<IShellFolder> folder;
   if (!ListChildren(*item, folder, fresh)) return;
   IShellFolder* sorter = folder.Get();
+  SortListed(sorter, fresh.begin(), fresh.end(), fresh.size());
 
   SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
   HTREEITEM existing = TreeView_GetChild(tree_, handle);
@@ -488,6 +566,7 @@ bool ShellTree::Impl::SelectPath(const std::string& utf8Path) {
     }
     if (!ILIsParent(item->pidl.Get(), target.Get(), FALSE)) return false;
     TreeView_Expand(tree_, current, TVE_EXPAND);
+    FillAll(current);
     HTREEITEM child = TreeView_GetChild(tree_, current);
     while (child) {
       const Item* candidate = ItemOf(child);
@@ -523,6 +602,9 @@ LRESULT ShellTree::Impl::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, L
       return 0;
     case kFolderChangedMessage:
       OnFolderChanged(wParam);
+      return 0;
+    case kFillMessage:
+      OnFill();
       return 0;
     case WM_SIZE:
       if (tree_) MoveWindow(tree_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
@@ -641,6 +723,8 @@ void ShellTree::Impl::OnSelectionChanged() {
 }
 
 void ShellTree::Impl::OnDeleteItem(const NMTREEVIEWW& nm) {
+  if (!filling_.empty())
+    filling_.erase(std::remove(filling_.begin(), filling_.end(), nm.itemOld.hItem), filling_.end());
   delete reinterpret_cast<Item*>(nm.itemOld.lParam);
 }
 

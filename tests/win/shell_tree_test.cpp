@@ -281,6 +281,30 @@ TEST_F(ShellTreeTest, ShowsTheShellsIconsIncludingACustomisedFolders) {
   EXPECT_EQ(TreeImage(tree, plain), plainIcon);
 }
 
+// A large folder shows its first screenful at once and receives the rest
+// from the message loop; nothing that walks the children may see a part.
+TEST_F(ShellTreeTest, ALargeFolderEndsUpCompleteAndInOrder) {
+  TempFolder temp;
+  std::vector<std::wstring> names;
+  for (int i = 0; i < 250; ++i) {
+    wchar_t name[16];
+    swprintf(name, 16, L"f%03d", i);
+    names.push_back(name);
+  }
+  for (auto it = names.rbegin(); it != names.rend(); ++it)
+    ASSERT_TRUE(CreateDirectoryW(temp.Sub(*it).c_str(), nullptr));
+  MakeTree();
+  const HWND tree = tree_->treeHwnd();
+  const HTREEITEM folder = OpenFolder(temp.path());
+
+  // At once, before the message loop has run: the last one can be selected.
+  const std::string last = ToUtf8(temp.Sub(names.back()));
+  ASSERT_TRUE(tree_->SelectPath(last));
+  EXPECT_EQ(tree_->Path(), last);
+  EXPECT_TRUE(PumpUntil([&] { return ChildTexts(tree, folder).size() >= names.size(); }));
+  EXPECT_EQ(ChildTexts(tree, folder), names);
+}
+
 TEST_F(ShellTreeTest, AnEmptyFolderLosesItsButtonWhenExpanded) {
   TempFolder temp;
   MakeTree();
@@ -384,6 +408,15 @@ TEST_F(ShellTreeTest, WatchesOnlyTheSelectedFolder) {
   EXPECT_FALSE(Contains(ChildTexts(tree, firstItem), L"unseen"));
 }
 
+bool menuSeen = false;
+
+void CALLBACK CloseMenuWhenSeen(HWND, UINT, UINT_PTR, DWORD) {
+  if (FindWindowW(L"#32768", nullptr)) {
+    menuSeen = true;
+    EndMenu();
+  }
+}
+
 TEST_F(ShellTreeTest, RightClickSelectsTheNodeAndOpensTheShellMenu) {
   TempFolder temp;
   ASSERT_TRUE(CreateDirectoryW(temp.Sub(L"target").c_str(), nullptr));
@@ -404,14 +437,8 @@ TEST_F(ShellTreeTest, RightClickSelectsTheNodeAndOpensTheShellMenu) {
 
   // The menu runs its own modal loop; a timer inside it notes the popup and
   // closes it.
-  static bool menuSeen;
   menuSeen = false;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
-    if (FindWindowW(L"#32768", nullptr)) {
-      menuSeen = true;
-      EndMenu();
-    }
-  });
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, CloseMenuWhenSeen);
   PostMessageW(tree, WM_RBUTTONUP, 0, client);
   SendMessageW(tree, WM_RBUTTONDOWN, MK_RBUTTON, client);
   KillTimer(nullptr, timer);
