@@ -95,7 +95,7 @@ TForm1::~TForm1() {
 void TForm1::BuildLayout() {
   using namespace skin;
   HFONT font = skin_.windowFont.get();
-  if (UniqueRegion region(CreateFrameRegion(ClientWidth, ClientHeight, skin_.theme.rounding)); region) {
+  if (skin::UniqueRegion region(CreateFrameRegion(ClientWidth, ClientHeight, skin_.theme.rounding)); region) {
     if (SetWindowRgn(hwnd_, region.get(), FALSE)) region.release();  // the system owns it now
   }
   titleBar_ = std::make_unique<TitleBar>(hwnd_, ResString(IDS_CAPTION), skin_);
@@ -251,8 +251,8 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TForm1::OnPaint() {
-  PaintScope ps(hwnd_);
-  BufferedPaint buf(ps.dc(), ClientWidth, ClientHeight);
+  skin::PaintScope ps(hwnd_);
+  skin::BufferedPaint buf(ps.dc(), ClientWidth, ClientHeight);
   skin::PaintFrame(buf.dc(), ClientWidth, ClientHeight, skin_.theme);
 }
 

@@ -1,4 +1,4 @@
-// Owning wrappers for the Win32 handles the program creates, in the spirit of
+// Owning wrappers for the GDI and window handles the skin creates, in the spirit of
 // WIL's unique_any: one template, one closer per handle kind, no copies.
 #pragma once
 
@@ -6,7 +6,7 @@
 
 #include <utility>
 
-namespace veskaro::app {
+namespace veskaro::app::skin {
 
 template <class T, auto Close, T Invalid = T{}>
 class UniqueHandle {
@@ -133,4 +133,4 @@ class BufferedPaint {
   SelectScope select_;
 };
 
-}  // namespace veskaro::app
+}  // namespace veskaro::app::skin

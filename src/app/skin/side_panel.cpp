@@ -46,6 +46,23 @@ void SidePanel::AddContent(HWND child) {
 }
 
 void SidePanel::SetPanelWidth(int width) {
+  if (deferring_) {
+    pendingWidth_ = width;
+    return;
+  }
+  ApplyWidth(width);
+}
+
+void SidePanel::ApplyDeferred() {
+  deferring_ = false;
+  if (pendingPinVisible_ == 0) ShowWindow(pin_, SW_HIDE);
+  if (pendingWidth_) ApplyWidth(pendingWidth_);
+  if (pendingPinVisible_ == 1) ShowWindow(pin_, SW_SHOWNA);
+  pendingWidth_ = 0;
+  pendingPinVisible_ = -1;
+}
+
+void SidePanel::ApplyWidth(int width) {
   width_ = width;
   RECT rc;
   GetClientRect(frame_, &rc);
@@ -66,7 +83,13 @@ void SidePanel::SetPanelWidth(int width) {
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void SidePanel::SetPinButtonVisible(bool visible) { ShowWindow(pin_, visible ? SW_SHOWNA : SW_HIDE); }
+void SidePanel::SetPinButtonVisible(bool visible) {
+  if (deferring_) {
+    pendingPinVisible_ = visible ? 1 : 0;
+    return;
+  }
+  ShowWindow(pin_, visible ? SW_SHOWNA : SW_HIDE);
+}
 
 void SidePanel::SetPinButtonDown(bool down) { SetCaptionButtonChecked(pin_, down); }
 
@@ -172,7 +195,14 @@ void SidePanel::OnTimer() {
   GetCursorPos(&p);
   RECT r;
   GetWindowRect(hwnd_, &r);
-  channel_->CheckTick(p.x, p.y, PanelRect{r.left, r.top, r.right - r.left, r.bottom - r.top});
+  deferring_ = true;
+  try {
+    channel_->CheckTick(p.x, p.y, PanelRect{r.left, r.top, r.right - r.left, r.bottom - r.top});
+  } catch (...) {
+    ApplyDeferred();
+    throw;
+  }
+  ApplyDeferred();
 }
 
 void SidePanel::OnMouseMove() {

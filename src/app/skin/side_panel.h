@@ -42,6 +42,8 @@ class SidePanel final : public SideChannelView {
   void OnPaint(HDC dc);
   void OnTimer();
   void OnMouseMove();
+  void ApplyWidth(int width);
+  void ApplyDeferred();
 
   HWND frame_;
   HWND hwnd_ = nullptr;
@@ -51,6 +53,12 @@ class SidePanel final : public SideChannelView {
   const Skin& skin_;
   SideChannel* channel_ = nullptr;
   std::vector<HWND> content_;
+  // While a tick runs, the slide back and its load step happen in one go:
+  // the window changes its size and pin once both are done, so that nobody
+  // sees a panel that is in but not yet loaded.
+  bool deferring_ = false;
+  int pendingWidth_ = 0;       // 0: none
+  int pendingPinVisible_ = -1;  // -1: none
 };
 
 }  // namespace veskaro::app::skin
