@@ -141,6 +141,11 @@ POINT Center(const RECT& r);
 // Screen point of client coordinates of `window`.
 POINT ClientToScreenPoint(HWND window, POINT client);
 
+// A round trip through the message loop of `window`'s thread: when it
+// returns true, whatever handler was running when it was called has finished
+// (a sent message is only taken between messages).
+bool Settle(HWND window, Milliseconds timeout = 5s);
+
 // Makes `window` the foreground window (best effort; true when it is).
 bool BringToFront(HWND window, Milliseconds timeout = 2s);
 
