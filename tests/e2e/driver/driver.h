@@ -237,7 +237,8 @@ std::string DescribeColor(COLORREF color);  // "16180442 (R 218, G 228, B 246)"
 // else "screenshots" in the current folder. The folder is created.
 std::filesystem::path ScreenshotDir();
 // Saves a screenshot of `window` (or the whole screen when nullptr) as
-// ScreenshotDir()/<name>.png; returns the file's path (empty on failure).
+// ScreenshotDir()/<name>.png, once the picture has stopped changing; returns
+// the file's path (empty on failure).
 std::filesystem::path SaveScreenshot(HWND window, std::string_view name);
 
 // ---------------------------------------------------------------- files
