@@ -4,9 +4,9 @@
 //   startup_bench [runs]     (default 15; run under tools/with-xvfb)
 //
 // Start-up: from CreateProcessW until the main window is visible, the process
-// is idle for input and its message loop answers. The two programs alternate
-// run by run so that both see the same machine load; the medians are
-// compared. Goal: veskaro.exe at most 1.3 times the minimal window.
+// is idle for input and its message loop answers. The programs take turns
+// in a rotating order so that all see the same machine load; the medians
+// are compared. Goal: veskaro.exe at most 1.3 times the minimal window.
 // Memory: peak working set and private commit of the idle program, two
 // seconds after its window showed (after the panel's first slide back).
 // Goal: under 20 MB. A third program, the minimal window that loads the
