@@ -169,10 +169,7 @@ INSTANTIATE_TEST_SUITE_P(Folders, FolderRoadTest,
 TEST_F(MainWindowTest, NewChoiceLeftWithoutConfirmingEmptiesTheDisplay) {
   e2e::TempFolder folder(L"leave");
   e2e::WriteFileBytes(folder.Path() / L"Desktop.ini", DesktopIni());
-  ASSERT_TRUE(session_.OpenPanelForNewChoice());
-  ASSERT_TRUE(session_.TypeAndConfirm(folder.Path().wstring()));
-  ASSERT_TRUE(session_.LeavePanel());
-  ASSERT_EQ(session_.Text(ids::foldername), folder.Path().wstring());
+  ASSERT_TRUE(session_.ChooseFolder(folder.Path().wstring()));
 
   ASSERT_TRUE(session_.OpenPanelForNewChoice());
   // Under the panel the last load's display stays until the next load.
@@ -227,9 +224,7 @@ TEST_F(MainWindowTest, KeyboardSelectionInTheTreeWritesTheDrivePathIntoPathTo) {
 TEST_F(MainWindowTest, PointerOverTheBarSlidesThePanelOutAndTheSameFolderIsReloaded) {
   e2e::TempFolder folder(L"bar");
   e2e::WriteFileBytes(folder.Path() / L"Desktop.ini", DesktopIni());
-  ASSERT_TRUE(session_.OpenPanelForNewChoice());
-  ASSERT_TRUE(session_.TypeAndConfirm(folder.Path().wstring()));
-  ASSERT_TRUE(session_.LeavePanel());
+  ASSERT_TRUE(session_.ChooseFolder(folder.Path().wstring()));
 
   const RECT bar = e2e::WindowRect(session_.Control(ids::suiSideChannel1));
   const POINT bar_middle = e2e::Center(bar);

@@ -2,6 +2,9 @@
 // program, and a file of that name that is not a theme.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <type_traits>
+
 #include "veskaro_app.h"
 
 namespace e2e = veskaro::e2e;
@@ -18,6 +21,7 @@ struct ThemeCase {
   COLORREF edit_border;
   COLORREF side_border;
   COLORREF side_bar;
+  bool rounded;  // top corners
 };
 
 class ThemeTest : public ::testing::TestWithParam<ThemeCase> {};
@@ -49,8 +53,11 @@ TEST_P(ThemeTest, FrameEditAndPanelTakeTheThemeColours) {
   e2e::VeskaroSession session(exe, folder.Path());
   ASSERT_TRUE(session.Started());
 
+  const RECT window = e2e::WindowRect(session.Main());
+  const e2e::Snapshot shot = e2e::CaptureWhenSteady(window);
   auto expect_color = [&](POINT client, COLORREF wanted, const char* what) {
-    const COLORREF seen = e2e::ScreenPixel(session.ClientPoint(client.x, client.y));
+    const POINT screen = session.ClientPoint(client.x, client.y);
+    const COLORREF seen = shot.At(screen.x - window.left, screen.y - window.top);
     EXPECT_EQ(seen, wanted) << what << ": " << e2e::DescribeColor(seen) << ", wanted "
                             << e2e::DescribeColor(wanted);
   };
@@ -59,7 +66,8 @@ TEST_P(ThemeTest, FrameEditAndPanelTakeTheThemeColours) {
   expect_color({0, 300}, c.border, "frame border");
   // The edit box's one-pixel border, on its left side.
   const RECT edit = e2e::WindowRect(session.Control(ids::foldername));
-  const COLORREF edit_left = e2e::ScreenPixel({edit.left, e2e::Center(edit).y});
+  const COLORREF edit_left =
+      shot.At(edit.left - window.left, e2e::Center(edit).y - window.top);
   EXPECT_EQ(edit_left, c.edit_border) << e2e::DescribeColor(edit_left);
   // The panel's bar (in): framed by the side panel's border colour, filled
   // with the bar colour (shading and grip allowed, so on average).
@@ -73,6 +81,19 @@ TEST_P(ThemeTest, FrameEditAndPanelTakeTheThemeColours) {
   EXPECT_LE(e2e::ColorDistance(bar_fill, c.side_bar), 10)
       << e2e::DescribeColor(bar_fill) << ", wanted about " << e2e::DescribeColor(c.side_bar);
 
+  // The window's shape: rounded top corners with our theme, square without;
+  // the bottom corners are always square.
+  const std::unique_ptr<std::remove_pointer_t<HRGN>, decltype(&DeleteObject)> shape(
+      CreateRectRgn(0, 0, 0, 0), &DeleteObject);
+  const bool has_shape = GetWindowRgn(session.Main(), shape.get()) != ERROR;
+  auto in_window = [&](int x, int y) { return !has_shape || PtInRegion(shape.get(), x, y); };
+  const int w = e2e::Width(window), h = e2e::Height(window);
+  EXPECT_EQ(in_window(0, 0), !c.rounded);
+  EXPECT_EQ(in_window(w - 1, 0), !c.rounded);
+  EXPECT_TRUE(in_window(0, h - 1));
+  EXPECT_TRUE(in_window(w - 1, h - 1));
+  EXPECT_TRUE(in_window(w / 2, 0));
+
   e2e::SaveScreenshot(session.Main(), std::string("theme_") + c.name);
 }
 
@@ -80,9 +101,9 @@ INSTANTIATE_TEST_SUITE_P(
     Themes, ThemeTest,
     ::testing::Values(
         // The built-in DeepBlue style.
-        ThemeCase{"none", false, 15263976, 0, 0, 0, 15263976},
+        ThemeCase{"none", false, 15263976, 0, 0, 0, 15263976, false},
         // Our msn.sui: the layout's own colours.
-        ThemeCase{"ours", true, 16180442, 10513231, 10513231, 10513231, 16180442}),
+        ThemeCase{"ours", true, 16180442, 10513231, 10513231, 10513231, 16180442, true}),
     [](const ::testing::TestParamInfo<ThemeCase>& param_info) { return param_info.param.name; });
 
 TEST(InvalidTheme, ErrorBoxThenExitCodeOneAndNoMainWindow) {

@@ -32,7 +32,7 @@ VeskaroSession::VeskaroSession(const std::filesystem::path& exe,
 HWND VeskaroSession::Control(int id) const { return FindControl(main_, id); }
 
 bool VeskaroSession::WaitForPanelWidth(LONG width, Milliseconds timeout) const {
-  return WaitUntil([&] { return PanelWidth() == width; }, timeout);
+  return WaitUntil([&] { return PanelWidth() == width; }, timeout) && Settle(main_);
 }
 
 bool VeskaroSession::OpenPanelForNewChoice() {
@@ -51,6 +51,11 @@ bool VeskaroSession::TypeAndConfirm(std::wstring_view path) {
 bool VeskaroSession::LeavePanel() {
   MoveMouse(PointAwayFromMainWindow());
   return WaitForPanelWidth(kPanelInWidth);
+}
+
+bool VeskaroSession::ChooseFolder(std::wstring_view folder) {
+  return OpenPanelForNewChoice() && TypeAndConfirm(folder) && LeavePanel() &&
+         WaitUntil([&] { return Text(ids::foldername) == folder; }, 2s);
 }
 
 COLORREF VeskaroSession::FaceColor() const { return ScreenPixel(ClientPoint(150, 40)); }

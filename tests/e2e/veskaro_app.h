@@ -57,6 +57,8 @@ class VeskaroSession {
   POINT ClientPoint(LONG x, LONG y) const { return ClientToScreenPoint(main_, POINT{x, y}); }
 
   LONG PanelWidth() const { return WindowWidth(Control(ids::suiSideChannel1)); }
+  // Waits for the panel's width, then for the handler that changed it to
+  // finish (the load step runs right after the width changes).
   bool WaitForPanelWidth(LONG width, Milliseconds timeout = kSlideBackTimeout) const;
   // Clicks "Выбрать / изменить папку" and waits for the panel to be out.
   bool OpenPanelForNewChoice();
@@ -64,6 +66,9 @@ class VeskaroSession {
   bool TypeAndConfirm(std::wstring_view path);
   // Moves the pointer away and waits for the panel to slide back.
   bool LeavePanel();
+  // The whole choice: new choice, type and confirm `folder`, leave; true
+  // when the load step shows it in foldername.
+  bool ChooseFolder(std::wstring_view folder);
 
   // The frame's face colour as drawn on a bare spot under the title bar.
   COLORREF FaceColor() const;

@@ -141,6 +141,11 @@ POINT Center(const RECT& r);
 // Screen point of client coordinates of `window`.
 POINT ClientToScreenPoint(HWND window, POINT client);
 
+// A round trip through the message loop of `window`'s thread: when it
+// returns true, whatever handler was running when it was called has finished
+// (a sent message is only taken between messages).
+bool Settle(HWND window, Milliseconds timeout = 5s);
+
 // Makes `window` the foreground window (best effort; true when it is).
 bool BringToFront(HWND window, Milliseconds timeout = 2s);
 
@@ -232,7 +237,8 @@ std::string DescribeColor(COLORREF color);  // "16180442 (R 218, G 228, B 246)"
 // else "screenshots" in the current folder. The folder is created.
 std::filesystem::path ScreenshotDir();
 // Saves a screenshot of `window` (or the whole screen when nullptr) as
-// ScreenshotDir()/<name>.png; returns the file's path (empty on failure).
+// ScreenshotDir()/<name>.png, once the picture has stopped changing; returns
+// the file's path (empty on failure).
 std::filesystem::path SaveScreenshot(HWND window, std::string_view name);
 
 // ---------------------------------------------------------------- files

@@ -9,10 +9,19 @@
 #include <atomic>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <system_error>
 
 namespace veskaro::e2e {
+
+namespace {
+
+struct PidlFreer {
+  void operator()(ITEMIDLIST_ABSOLUTE* pidl) const noexcept { CoTaskMemFree(pidl); }
+};
+
+}  // namespace
 
 TempFolder::TempFolder(std::wstring_view name_hint, const std::filesystem::path& parent) {
   static std::atomic<unsigned> counter{0};
@@ -85,13 +94,13 @@ std::filesystem::path CopyProgram(
 std::wstring MyComputerDisplayName() {
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   std::wstring name;
-  PIDLIST_ABSOLUTE pidl = nullptr;
-  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &pidl))) {
+  PIDLIST_ABSOLUTE raw = nullptr;
+  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &raw))) {
+    const std::unique_ptr<ITEMIDLIST_ABSOLUTE, PidlFreer> pidl(raw);
     SHFILEINFOW info{};
-    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(pidl), 0, &info, sizeof info,
+    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(pidl.get()), 0, &info, sizeof info,
                        SHGFI_PIDL | SHGFI_DISPLAYNAME))
       name = info.szDisplayName;
-    CoTaskMemFree(pidl);
   }
   if (SUCCEEDED(com)) CoUninitialize();
   return name;

@@ -216,7 +216,12 @@ std::filesystem::path ScreenshotDir() {
 
 std::filesystem::path SaveScreenshot(HWND window, std::string_view name) {
   const auto file = ScreenshotDir() / (Wide(name) + L".png");
-  const Snapshot shot = window != nullptr ? CaptureWindow(window) : CaptureWholeScreen();
+  // A window may still be painting what its last handler changed.
+  if (window != nullptr) Settle(window);
+  const RECT area = window != nullptr ? WindowRect(window)
+                                      : RECT{0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                             GetSystemMetrics(SM_CYSCREEN)};
+  const Snapshot shot = CaptureWhenSteady(area);
   return shot.SavePng(file) ? file : std::filesystem::path{};
 }
 

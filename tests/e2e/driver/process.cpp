@@ -37,7 +37,7 @@ Process Process::Start(const std::filesystem::path& exe, const std::filesystem::
     throw std::runtime_error("CreateProcessW failed for " + Utf8(exe.wstring()) + ": error " +
                              std::to_string(GetLastError()));
   }
-  CloseHandle(info.hThread);
+  UniqueHandle thread(info.hThread);
   return Process(UniqueHandle(info.hProcess), info.dwProcessId);
 }
 

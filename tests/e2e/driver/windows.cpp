@@ -142,6 +142,12 @@ POINT ClientToScreenPoint(HWND window, POINT client) {
   return client;
 }
 
+bool Settle(HWND window, Milliseconds timeout) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, UINT(timeout.count()),
+                             &result) != 0;
+}
+
 bool BringToFront(HWND window, Milliseconds timeout) {
   if (GetForegroundWindow() == window) return true;
   SetForegroundWindow(window);
