@@ -1,18 +1,14 @@
-// Small pieces the dialogs share: text conversion at the Win32 boundary,
-// owned GDI and shell handles, and strings from the program's resources.
+// Small pieces the dialogs share: owned GDI and icon handles, and strings
+// from the program's resources.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
 #include <string>
-#include <string_view>
 #include <type_traits>
 
 namespace veskaro::app {
-
-std::wstring Utf8ToWide(std::string_view utf8);
-std::string WideToUtf8(std::wstring_view wide);
 
 // The module whose resources (dialog templates, string table) we use: the
 // program itself.
@@ -32,16 +28,10 @@ struct GdiObjectDeleter {
 struct EnhMetaFileDeleter {
   void operator()(HENHMETAFILE metafile) const { DeleteEnhMetaFile(metafile); }
 };
-struct FileHandleDeleter {
-  void operator()(HANDLE file) const {
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  }
-};
 
 using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
 using UniqueEnhMetaFile = std::unique_ptr<std::remove_pointer_t<HENHMETAFILE>, EnhMetaFileDeleter>;
-using UniqueFile = std::unique_ptr<void, FileHandleDeleter>;
 
 // SelectObject undone at the end of the scope.
 class SelectedObject {
