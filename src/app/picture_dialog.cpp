@@ -74,11 +74,11 @@ std::optional<std::vector<BYTE>> ReadSmallFile(const std::wstring& path, LONGLON
 }
 
 SIZE ScreenPixelsPerInch() {
-  ScreenDc screen;
+  const WindowDc screen(nullptr, false);
   SIZE dpi{96, 96};
-  if (screen.get()) {
-    dpi.cx = GetDeviceCaps(screen.get(), LOGPIXELSX);
-    dpi.cy = GetDeviceCaps(screen.get(), LOGPIXELSY);
+  if (screen.dc()) {
+    dpi.cx = GetDeviceCaps(screen.dc(), LOGPIXELSX);
+    dpi.cy = GetDeviceCaps(screen.dc(), LOGPIXELSY);
   }
   return dpi;
 }
@@ -330,8 +330,8 @@ void PicturePreview::Draw(HDC dc, const RECT& box) const {
   if (metafile_) {
     PlayEnhMetaFile(dc, metafile_.get(), &target);
   } else if (bitmap_) {
-    MemoryDc memory(dc);
-    SelectedObject selected(memory.get(), bitmap_.get());
+    const UniqueMemoryDc memory(CreateCompatibleDC(dc));
+    const SelectScope selected(memory.get(), bitmap_.get());
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     AlphaBlend(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, memory.get(), 0,
                0, bitmapSize_.cx, bitmapSize_.cy, blend);
