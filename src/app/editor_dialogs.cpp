@@ -4,6 +4,7 @@
 
 #include "app/dialog_support.h"
 #include "app/icon_picker.h"
+#include "platform/win32/wide.h"
 
 namespace veskaro::app {
 
@@ -12,7 +13,7 @@ Win32EditorDialogs::Win32EditorDialogs(HWND owner) : owner_(owner), picture_(own
 std::optional<std::string> Win32EditorDialogs::ChoosePicture() {
   const auto chosen = picture_.Show();
   if (!chosen) return std::nullopt;
-  return WideToUtf8(*chosen);
+  return win32::ToUtf8(*chosen);
 }
 
 std::optional<ColorValue> Win32EditorDialogs::ChooseColor() {

@@ -7,6 +7,7 @@
 #include "../../res/dialogs_ids.h"
 #include "app/dialog_support.h"
 #include "app/icon_picker_dialog.h"
+#include "platform/win32/wide.h"
 
 namespace veskaro::app {
 namespace {
@@ -58,11 +59,11 @@ std::string AnsiToUtf8(const std::string& ansi) {
   const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), length);
-  return WideToUtf8(wide);
+  return win32::ToUtf8(wide);
 }
 
 std::string Utf8ToAnsi(const std::string& utf8) {
-  const std::wstring wide = Utf8ToWide(utf8);
+  const std::wstring wide = win32::ToWide(utf8);
   if (wide.empty()) return {};
   const int size = static_cast<int>(wide.size());
   const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
@@ -76,7 +77,7 @@ std::string Utf8ToAnsi(const std::string& utf8) {
 int ShowFallback(const IconPickerSystem& system, HWND owner, const std::string& iconFileName,
                  std::array<wchar_t, kIconPathCapacity>& buffer, int* index) {
   if (!system.fallback) return -1;
-  FillBuffer(buffer, Utf8ToWide(iconFileName));
+  FillBuffer(buffer, win32::ToWide(iconFileName));
   return system.fallback(owner, buffer.data(), kIconPathCapacity, index);
 }
 
@@ -114,11 +115,11 @@ bool PickIcon(HWND owner, std::string& iconFileName, std::int32_t& iconIndex, co
 
   if (wide) {
     std::array<wchar_t, kIconPathCapacity> buffer{};
-    FillBuffer(buffer, Utf8ToWide(iconFileName));
+    FillBuffer(buffer, win32::ToWide(iconFileName));
     int returned = wide(owner, buffer.data(), kIconPathCapacity, index);
     if (returned == -1) returned = ShowFallback(system, owner, iconFileName, buffer, index);
     result = returned == 1;
-    if (result) iconFileName = WideToUtf8(BufferText(buffer));
+    if (result) iconFileName = win32::ToUtf8(BufferText(buffer));
   } else if (narrow) {
     std::array<char, kIconPathCapacity> buffer{};
     FillBuffer(buffer, Utf8ToAnsi(iconFileName));
@@ -126,13 +127,13 @@ bool PickIcon(HWND owner, std::string& iconFileName, std::int32_t& iconIndex, co
     if (returned == -1) {
       std::array<wchar_t, kIconPathCapacity> wideBuffer{};
       result = ShowFallback(system, owner, iconFileName, wideBuffer, index) == 1;
-      if (result) iconFileName = WideToUtf8(BufferText(wideBuffer));
+      if (result) iconFileName = win32::ToUtf8(BufferText(wideBuffer));
     } else {
       result = returned == 1;
       if (result) iconFileName = AnsiToUtf8(BufferText(buffer));
     }
   } else {
-    throw PickIconUnsupported(WideToUtf8(LoadResourceString(IDS_PICKICON_UNSUPPORTED)));
+    throw PickIconUnsupported(win32::ToUtf8(LoadResourceString(IDS_PICKICON_UNSUPPORTED)));
   }
   return result;
 }

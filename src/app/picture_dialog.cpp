@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "../../res/dialogs_ids.h"
+#include "platform/win32/unique_handle.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -58,9 +59,9 @@ std::int16_t ReadS16(const std::vector<BYTE>& bytes, size_t at) {
 
 // The whole file, or nothing when it cannot be read or is over the limit.
 std::optional<std::vector<BYTE>> ReadSmallFile(const std::wstring& path, LONGLONG limit) {
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  win32::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+  if (!file) return std::nullopt;
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > limit) return std::nullopt;
   std::vector<BYTE> bytes(static_cast<size_t>(size.QuadPart));
@@ -73,11 +74,11 @@ std::optional<std::vector<BYTE>> ReadSmallFile(const std::wstring& path, LONGLON
 }
 
 SIZE ScreenPixelsPerInch() {
-  ScreenDc screen;
+  const WindowDc screen(nullptr, false);
   SIZE dpi{96, 96};
-  if (screen.get()) {
-    dpi.cx = GetDeviceCaps(screen.get(), LOGPIXELSX);
-    dpi.cy = GetDeviceCaps(screen.get(), LOGPIXELSY);
+  if (screen.dc()) {
+    dpi.cx = GetDeviceCaps(screen.dc(), LOGPIXELSX);
+    dpi.cy = GetDeviceCaps(screen.dc(), LOGPIXELSY);
   }
   return dpi;
 }
@@ -329,8 +330,8 @@ void PicturePreview::Draw(HDC dc, const RECT& box) const {
   if (metafile_) {
     PlayEnhMetaFile(dc, metafile_.get(), &target);
   } else if (bitmap_) {
-    MemoryDc memory(dc);
-    SelectedObject selected(memory.get(), bitmap_.get());
+    const UniqueMemoryDc memory(CreateCompatibleDC(dc));
+    const SelectScope selected(memory.get(), bitmap_.get());
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     AlphaBlend(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, memory.get(), 0,
                0, bitmapSize_.cx, bitmapSize_.cy, blend);
@@ -341,9 +342,9 @@ std::optional<PicturePreview> LoadPreview(const std::wstring& path) {
   try {
     // Sniff the content rather than trust the extension; metafiles first,
     // since the imaging component does not read them.
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    win32::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+    if (!file) return std::nullopt;
     std::vector<BYTE> head(sizeof(ENHMETAHEADER));
     DWORD read = 0;
     if (!ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr)) return std::nullopt;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/dialog_support.h"
+#include "platform/win32/wide.h"
 #include "dialog_test_support.h"
 
 namespace veskaro::app {
@@ -91,7 +92,7 @@ TEST(PictureDialogLive, FiltersTypedNamesAndTheLastFileKeptBetweenUses) {
     const auto chosen = dialogs.ChoosePicture();
     EXPECT_TRUE(script.Finished());
     ASSERT_TRUE(chosen.has_value());
-    EXPECT_EQ(*chosen, WideToUtf8(missing));
+    EXPECT_EQ(*chosen, veskaro::win32::ToUtf8(missing));
   }
   EXPECT_EQ(filters, (std::vector<std::wstring>{
                          L"All (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)", L"JPEG Image File (*.jpg)",
@@ -116,7 +117,7 @@ TEST(PictureDialogLive, FiltersTypedNamesAndTheLastFileKeptBetweenUses) {
     }});
     const auto chosen = dialogs.ChoosePicture();
     ASSERT_TRUE(chosen.has_value());
-    EXPECT_EQ(*chosen, WideToUtf8(bitmap));
+    EXPECT_EQ(*chosen, veskaro::win32::ToUtf8(bitmap));
   }
   const size_t slash = missing.rfind(L'\\');
   EXPECT_EQ(presetName, missing.substr(slash + 1));

@@ -14,6 +14,7 @@
 #include "../../res/dialogs_ids.h"
 #include "app/dialog_support.h"
 #include "app/icon_picker_dialog.h"
+#include "platform/win32/wide.h"
 #include "dialog_test_support.h"
 
 namespace veskaro::app {
@@ -188,7 +189,7 @@ TEST_P(PickIconReturnTest, OnlyExactlyOneAcceptsAndMinusOneShowsOurDialog) {
     g_fallback.writePath = Terminated(kFallbackChoice);
     g_fallback.writeIndex = 9;
   }
-  std::string name = WideToUtf8(kStart);
+  std::string name = veskaro::win32::ToUtf8(kStart);
   std::int32_t index = 3;
 
   EXPECT_EQ(PickIcon(owner, name, index, System(Entry(SystemEntry))), c.accepted);
@@ -207,7 +208,7 @@ TEST_P(PickIconReturnTest, OnlyExactlyOneAcceptsAndMinusOneShowsOurDialog) {
     EXPECT_EQ(g_fallback.capacity, 261u);
     EXPECT_EQ(g_fallback.indexAddress, reinterpret_cast<int*>(&index));
   }
-  EXPECT_EQ(name, WideToUtf8(c.expectedPath));
+  EXPECT_EQ(name, veskaro::win32::ToUtf8(c.expectedPath));
   // The index is never restored: whatever the dialog left stays.
   EXPECT_EQ(index, c.fallbackReturns ? 9 : 7);
   EXPECT_EQ(freed, std::vector<HMODULE>{shell});
@@ -228,14 +229,14 @@ TEST_F(PickIconTest, NameLongerThan260CharactersIsCutAndNulTerminated) {
   // Cyrillic letters: two bytes in UTF-8, one UTF-16 unit each.
   std::wstring longName(300, L'ж');
   longName[0] = L'C';
-  std::string name = WideToUtf8(longName);
+  std::string name = veskaro::win32::ToUtf8(longName);
   std::int32_t index = 0;
   g_system.returns = 0;
   PickIcon(owner, name, index, System(Entry(SystemEntry)));
   ASSERT_EQ(g_system.received.size(), 261u);
   EXPECT_EQ(std::wstring(g_system.received.begin(), g_system.received.begin() + 260), longName.substr(0, 260));
   EXPECT_EQ(g_system.received[260], L'\0');
-  EXPECT_EQ(name, WideToUtf8(longName));  // not accepted: the name is left whole
+  EXPECT_EQ(name, veskaro::win32::ToUtf8(longName));  // not accepted: the name is left whole
 }
 
 TEST_F(PickIconTest, ReturnedTextOf261CharactersWithoutNulIsTakenWhole) {
@@ -245,15 +246,15 @@ TEST_F(PickIconTest, ReturnedTextOf261CharactersWithoutNulIsTakenWhole) {
   std::string name = "C:\\a.ico";
   std::int32_t index = 0;
   EXPECT_TRUE(PickIcon(owner, name, index, System(Entry(SystemEntry))));
-  EXPECT_EQ(name, WideToUtf8(full));
+  EXPECT_EQ(name, veskaro::win32::ToUtf8(full));
 }
 
 TEST_F(PickIconTest, AcceptingTheSamePathStillReplacesTheName) {
   g_system.returns = 1;  // the buffer is handed back untouched
-  std::string name = WideToUtf8(L"C:\\Мои значки\\a.ico");
+  std::string name = veskaro::win32::ToUtf8(L"C:\\Мои значки\\a.ico");
   std::int32_t index = 5;
   EXPECT_TRUE(PickIcon(owner, name, index, System(Entry(SystemEntry))));
-  EXPECT_EQ(name, WideToUtf8(L"C:\\Мои значки\\a.ico"));
+  EXPECT_EQ(name, veskaro::win32::ToUtf8(L"C:\\Мои значки\\a.ico"));
   EXPECT_EQ(index, 5);
 }
 
@@ -292,7 +293,7 @@ TEST_F(PickIconTest, SingleByteVariantReturningMinusOneShowsOurDialog) {
   std::int32_t index = 0;
   EXPECT_TRUE(PickIcon(owner, name, index, System(Entry(NarrowEntry), VER_PLATFORM_WIN32_WINDOWS)));
   EXPECT_EQ(UpToNul(g_fallback.received), L"C:\\a.ico");
-  EXPECT_EQ(name, WideToUtf8(kFallbackChoice));
+  EXPECT_EQ(name, veskaro::win32::ToUtf8(kFallbackChoice));
 }
 
 TEST(PickIconPlatform, StartupPlatformIsTheNtFamily) {
@@ -488,7 +489,7 @@ TEST(PickIconRealShell, WinesEntryLeadsToOurDialog) {
   EXPECT_TRUE(PickIcon(nullptr, name, index));
   EXPECT_TRUE(script.Finished());
   EXPECT_GT(listed, 4);
-  EXPECT_EQ(name, WideToUtf8(SystemShellLibraryPath()));
+  EXPECT_EQ(name, veskaro::win32::ToUtf8(SystemShellLibraryPath()));
   EXPECT_EQ(index, 4);
 }
 
