@@ -289,16 +289,12 @@ LRESULT Guarded(Handler&& handler, LRESULT onError) {
   return onError;
 }
 
-// The application's window that owns every About window: the window at the
-// root of the active window's owner chain (the main window, or the hidden
-// window that owns it), so that the About windows have no taskbar buttons of
-// their own, are hidden when the application is minimised and are destroyed
-// with it. Without any active window (a program that has not shown one yet)
-// a hidden window of our own takes that role.
+// The application's own hidden window owns every About window: so the About
+// windows have no taskbar buttons of their own and go when the program ends,
+// yet stay siblings of the main window, which can come in front of them (its
+// "О программе" button lies under the centred About window). Owning them by
+// the main window would keep them above it for good.
 HWND ApplicationWindow(HINSTANCE instance) {
-  if (HWND active = GetActiveWindow()) {
-    if (HWND root = GetAncestor(active, GA_ROOTOWNER)) return root;
-  }
   static UniqueWindow hidden;
   if (!hidden || !IsWindow(hidden.get())) {
     WNDCLASSEXW wc{};
@@ -401,6 +397,10 @@ void OpenAboutWindow(HINSTANCE instance, CreditGesture& gesture) {
       if (form->createError_) std::rethrow_exception(form->createError_);
       ThrowLastError("Creating the About window");
     }
+    // Shown while it was still being created, the window may not have taken
+    // the activation (Wine leaves it with the main window, which then stays
+    // active behind it): the new window is the one the user works with.
+    SetForegroundWindow(hwnd);
     // From here on the window owns the object and deletes it on WM_NCDESTROY.
     form.release()->ownedByWindow_ = true;
   } catch (...) {

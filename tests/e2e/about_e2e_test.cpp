@@ -74,13 +74,36 @@ class AboutTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(session_.Started()) << "the main window did not show"; }
 
-  std::vector<HWND> AboutWindows() const { return e2e::TopWindows(session_.App().Id(), kAboutClass); }
+  std::vector<HWND> AboutWindows() { return e2e::TopWindows(session_.App().Id(), kAboutClass); }
+
+  // Brings the main window in front of the About windows the way a user
+  // does, by clicking its caption (the centred About windows cover its
+  // middle, "О программе" included).
+  void ActivateMain() { e2e::BringToFront(session_.Main()); }
+
+  // Drags an About window by its caption to the left edge of the screen, out
+  // of the way of "О программе". (Under Wine without a window manager an
+  // activated window is not raised, so the main window cannot be brought in
+  // front of the centred About window that covers the button.)
+  void DragAside(HWND about) {
+    const RECT rect = e2e::WindowRect(about);
+    const POINT from{rect.left + 150, rect.top + 14};
+    const POINT to{from.x - rect.left + 4, from.y};
+    e2e::PressMouse(from, e2e::MouseButton::Left);
+    e2e::GlideMouse(from, to, 12);
+    e2e::ReleaseMouse(to, e2e::MouseButton::Left);
+    e2e::WaitUntil([&] { return e2e::WindowRect(about).left <= 8; }, 2s);
+  }
+
+  void PressAboutButton() {
+    ActivateMain();
+    e2e::ClickWindow(session_.Control(ids::BitBtn1));
+  }
 
   // Presses "О программе" and returns the window that appears.
   HWND OpenAbout() {
     const std::vector<HWND> before = AboutWindows();
-    e2e::BringToFront(session_.Main());
-    e2e::ClickWindow(session_.Control(ids::BitBtn1));
+    PressAboutButton();
     HWND opened = nullptr;
     e2e::WaitUntil(
         [&] {
@@ -99,7 +122,7 @@ class AboutTest : public ::testing::Test {
   // Right press, then left press, on the free surface; twice, so that a tick
   // of the running one-second timer between one pair cannot spoil both.
   void DoGesture() {
-    e2e::BringToFront(session_.Main());
+    ActivateMain();
     for (int i = 0; i < 2; ++i) {
       e2e::Click(FreeSurface(), e2e::MouseButton::Right);
       e2e::Click(FreeSurface(), e2e::MouseButton::Left);
@@ -118,12 +141,14 @@ class AboutTest : public ::testing::Test {
 
 TEST_F(AboutTest, EachPressOpensOneMoreWindowWithTheDescriptionThatCannotBeEdited) {
   HWND first = OpenAbout();
+  ASSERT_NE(first, nullptr);
+  const RECT firstRect = e2e::WindowRect(first);
+  DragAside(first);
   HWND second = OpenAbout();
-  ASSERT_TRUE(first && second);
+  ASSERT_NE(second, nullptr);
   EXPECT_NE(first, second);
   EXPECT_EQ(AboutWindows().size(), 2u);
-  // Both at the same place, centred on the screen, the newer on top.
-  const RECT firstRect = e2e::WindowRect(first);
+  // Both opened at the same centred place.
   const RECT secondRect = e2e::WindowRect(second);
   EXPECT_TRUE(EqualRect(&firstRect, &secondRect));
   const SIZE client = e2e::ClientSize(second);
@@ -133,6 +158,10 @@ TEST_F(AboutTest, EachPressOpensOneMoreWindowWithTheDescriptionThatCannotBeEdite
   EXPECT_NEAR(centre.x, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
   EXPECT_NEAR(centre.y, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
   EXPECT_EQ(e2e::WindowText(second), L"Created by Tamberlo Studio");
+  // Owned by the application, not by the main window, which can therefore
+  // come in front of it.
+  EXPECT_NE(GetWindow(second, GW_OWNER), nullptr);
+  EXPECT_NE(GetWindow(second, GW_OWNER), session_.Main());
 
   AboutWindow about(second);
   ASSERT_TRUE(about.Complete());
@@ -187,7 +216,7 @@ TEST_F(AboutTest, LogoDoubleClickShowsTheCreditOnlyAfterTheGesture) {
   EXPECT_TRUE(CreditStaysHidden(about));
 
   // Presses on a button and a label of the main window do not count.
-  e2e::BringToFront(session_.Main());
+  ActivateMain();
   for (int i = 0; i < 2; ++i) {
     e2e::Click(session_.CenterOf(ids::BitBtn1), e2e::MouseButton::Right);
     e2e::Click(session_.CenterOf(ids::Label2), e2e::MouseButton::Left);
@@ -199,7 +228,7 @@ TEST_F(AboutTest, LogoDoubleClickShowsTheCreditOnlyAfterTheGesture) {
   EXPECT_TRUE(CreditStaysHidden(about));
 
   // A left press followed by a right press unlocks nothing either.
-  e2e::BringToFront(session_.Main());
+  ActivateMain();
   e2e::Click(FreeSurface(), e2e::MouseButton::Left);
   e2e::Click(FreeSurface(), e2e::MouseButton::Right);
   e2e::BringToFront(about.window);
@@ -217,6 +246,7 @@ TEST_F(AboutTest, LogoDoubleClickShowsTheCreditOnlyAfterTheGesture) {
 TEST_F(AboutTest, ClosingOneWindowClearsTheUnlockWhileAnotherKeepsItsCredit) {
   DoGesture();
   AboutWindow kept(OpenAbout());
+  DragAside(kept.window);
   AboutWindow closed(OpenAbout());
   ASSERT_TRUE(kept.Complete() && closed.Complete());
 
@@ -248,7 +278,9 @@ TEST_F(AboutTest, ClosingOneWindowClearsTheUnlockWhileAnotherKeepsItsCredit) {
 }
 
 TEST_F(AboutTest, ClosingTheMainWindowEndsTheProgramWithAboutWindowsOpen) {
-  ASSERT_NE(OpenAbout(), nullptr);
+  HWND first = OpenAbout();
+  ASSERT_NE(first, nullptr);
+  DragAside(first);
   ASSERT_NE(OpenAbout(), nullptr);
   PostMessageW(session_.Main(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(session_.App().WaitForExit(10s).has_value());

@@ -167,8 +167,11 @@ TEST_F(AboutWindowTest, EachOpeningAddsAWindowAndForm3NamesTheNewest) {
     GetClientRect(hwnd, &client);
     EXPECT_EQ(client.right, 301);
     EXPECT_EQ(client.bottom, 232);
-    // Owned by the application's window: no taskbar button of its own.
-    EXPECT_NE(GetWindow(hwnd, GW_OWNER), nullptr);
+    // Owned by the application's hidden window: no taskbar button of its
+    // own, and no other window is kept behind it.
+    HWND owner = GetWindow(hwnd, GW_OWNER);
+    EXPECT_NE(owner, nullptr);
+    EXPECT_FALSE(IsWindowVisible(owner));
     EXPECT_EQ(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
   }
   // Both at the same centred place.
