@@ -25,4 +25,7 @@ inline constexpr int PathTo = 1019;
 inline constexpr int suiButton1 = 1020;
 inline constexpr int PinButton = 1021;
 inline constexpr int TitleBar = 1022;
+inline constexpr int suiControlBox = 1023;  // the title bar's window-menu button
+inline constexpr int suiMin = 1024;
+inline constexpr int suiClose = 1025;
 }  // namespace veskaro::app::ids

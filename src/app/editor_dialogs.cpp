@@ -1,34 +1,42 @@
-// Interim version: the plain common dialogs, no preview, no icon picker yet.
 #include "app/editor_dialogs.h"
 
-#include <commdlg.h>
+#include <stdexcept>
 
-#include <array>
+#include "app/dialog_support.h"
+#include "app/icon_picker.h"
 
 namespace veskaro::app {
 
-struct Win32EditorDialogs::State {
-  COLORREF color = 0;
-  std::array<COLORREF, 16> custom{};
-};
+Win32EditorDialogs::Win32EditorDialogs(HWND owner) : owner_(owner), picture_(owner) {}
 
-Win32EditorDialogs::Win32EditorDialogs(HWND owner) : owner_(owner), state_(new State) {}
-Win32EditorDialogs::~Win32EditorDialogs() { delete state_; }
-
-std::optional<std::string> Win32EditorDialogs::ChoosePicture() { return std::nullopt; }
-
-std::optional<ColorValue> Win32EditorDialogs::ChooseColor() {
-  CHOOSECOLORW cc{};
-  cc.lStructSize = sizeof cc;
-  cc.hwndOwner = owner_;
-  cc.rgbResult = state_->color;
-  cc.lpCustColors = state_->custom.data();
-  cc.Flags = CC_RGBINIT;
-  if (!ChooseColorW(&cc)) return std::nullopt;
-  state_->color = cc.rgbResult & 0xFFFFFF;
-  return static_cast<ColorValue>(state_->color);
+std::optional<std::string> Win32EditorDialogs::ChoosePicture() {
+  const auto chosen = picture_.Show();
+  if (!chosen) return std::nullopt;
+  return WideToUtf8(*chosen);
 }
 
-bool Win32EditorDialogs::PickIcon(std::string&, std::int32_t&) { return false; }
+std::optional<ColorValue> Win32EditorDialogs::ChooseColor() {
+  // The dialog edits the custom colours in place even when cancelled; only
+  // an OK keeps them.
+  std::array<COLORREF, 16> custom = customColors_;
+  CHOOSECOLORW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner_;
+  dialog.rgbResult = color_;
+  dialog.lpCustColors = custom.data();
+  dialog.Flags = CC_RGBINIT;
+  if (!ChooseColorW(&dialog)) {
+    const DWORD error = CommDlgExtendedError();
+    if (error == 0) return std::nullopt;
+    throw std::runtime_error("The colour dialog cannot be shown (error " + std::to_string(error) + ")");
+  }
+  customColors_ = custom;
+  color_ = dialog.rgbResult & 0x00FFFFFF;
+  return static_cast<ColorValue>(color_);
+}
+
+bool Win32EditorDialogs::PickIcon(std::string& iconFileName, std::int32_t& iconIndex) {
+  return app::PickIcon(owner_, iconFileName, iconIndex);
+}
 
 }  // namespace veskaro::app

@@ -3,7 +3,17 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
 
+#include <array>
+
+// commdlg.h maps ChooseColor to ChooseColorW, which would rename the
+// editor's ChooseColor wherever both are seen; we call ChooseColorW by name.
+#ifdef ChooseColor
+#undef ChooseColor
+#endif
+
+#include "app/picture_dialog.h"
 #include "core/editor.h"
 
 namespace veskaro::app {
@@ -11,7 +21,6 @@ namespace veskaro::app {
 class Win32EditorDialogs final : public EditorDialogs {
  public:
   explicit Win32EditorDialogs(HWND owner);
-  ~Win32EditorDialogs() override;
   Win32EditorDialogs(const Win32EditorDialogs&) = delete;
   Win32EditorDialogs& operator=(const Win32EditorDialogs&) = delete;
 
@@ -19,10 +28,16 @@ class Win32EditorDialogs final : public EditorDialogs {
   std::optional<ColorValue> ChooseColor() override;
   bool PickIcon(std::string& iconFileName, std::int32_t& iconIndex) override;
 
+  // The custom colours the colour dialog opens with next time.
+  const std::array<COLORREF, 16>& CustomColors() const { return customColors_; }
+
  private:
-  struct State;
   HWND owner_;
-  State* state_;
+  PictureDialog picture_;
+  // cd1's state, shared by both colour commands: the colour last confirmed
+  // and the sixteen custom colours as they were at the last OK.
+  COLORREF color_ = 0;
+  std::array<COLORREF, 16> customColors_{};
 };
 
 }  // namespace veskaro::app

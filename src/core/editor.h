@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/folder_settings.h"
+#include "core/side_channel.h"
 
 namespace veskaro {
 
@@ -66,6 +67,42 @@ class FileFolderSettingsStore final : public FolderSettingsStore {
 
  private:
   SettingsEnvironment env_;
+};
+
+// The main window's handlers for choosing, loading, editing and applying a
+// folder's settings. Every handler works on the one FolderState it is given
+// and reaches the screen only through the view, the dialogs and the panel.
+class Editor {
+ public:
+  Editor(FolderState& state, EditorView& view, EditorDialogs& dialogs,
+         FolderSettingsStore& store, SideChannel& panel)
+      : state_(state), view_(view), dialogs_(dialogs), store_(store), panel_(panel) {}
+  Editor(const Editor&) = delete;
+  Editor& operator=(const Editor&) = delete;
+
+  // Folder choice and loading.
+  void Panel1Click();                                 // begins a new choice
+  void ShellTreeView1Change(const std::string& path);  // tree -> PathTo
+  void suiButton1Click();                             // confirms PathTo
+  void suiSideChannel1Push();                         // the load step
+
+  // Appearance commands.
+  void Button1Click();  // "Выбрать": the picture
+  void Button2Click();  // "Цвет шрифта": caption text colour
+  void Button5Click();  // "Цвет подписей": caption background colour
+  void Button4Click();  // "Сброс"
+  void Button6Click();  // "Вернуть стандарт"
+  void Button3Click();  // "Применить"
+  void Button7Click();  // "Выбор иконки"
+
+  const FolderState& State() const { return state_; }
+
+ private:
+  FolderState& state_;
+  EditorView& view_;
+  EditorDialogs& dialogs_;
+  FolderSettingsStore& store_;
+  SideChannel& panel_;
 };
 
 }  // namespace veskaro

@@ -1,5 +1,6 @@
 #include "core/profile_file.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -47,16 +48,16 @@ std::u16string_view BreakUnits(Break b) {
   return {};
 }
 
+// 32 bytes a line: a 1 MB file of short lines stays a few MB in memory.
 struct Line {
-  std::size_t begin = 0;  // into the shared text unless `owned`
-  std::size_t length = 0;
+  std::size_t begin = 0;  // into the parsed text, or into the edits' text
+  std::uint32_t length = 0;
+  // Name and value, relative to the line's content.
+  std::uint32_t nameBegin = 0, nameLength = 0;
+  std::uint32_t valueBegin = 0, valueLength = 0;
   Break brk = Break::None;
   Kind kind = Kind::Other;
-  bool owned = false;
-  std::u16string own;
-  // Name and value, relative to the line's content.
-  std::size_t nameBegin = 0, nameLength = 0;
-  std::size_t valueBegin = 0, valueLength = 0;
+  bool edited = false;  // the content lives in the edits' text
 };
 
 void Classify(std::u16string_view content, Line& line) {
@@ -72,8 +73,9 @@ void Classify(std::u16string_view content, Line& line) {
     std::u16string_view name = content.substr(start, end - start);
     const std::u16string_view trimmed = TrimBlanks(name);
     line.kind = Kind::Section;
-    line.nameBegin = trimmed.empty() ? start : static_cast<std::size_t>(trimmed.data() - content.data());
-    line.nameLength = trimmed.size();
+    line.nameBegin = static_cast<std::uint32_t>(
+        trimmed.empty() ? start : static_cast<std::size_t>(trimmed.data() - content.data()));
+    line.nameLength = static_cast<std::uint32_t>(trimmed.size());
     return;
   }
   if (content[i] == u';') {
@@ -85,14 +87,14 @@ void Classify(std::u16string_view content, Line& line) {
   line.kind = Kind::Key;
   std::size_t nameEnd = eq;
   while (nameEnd > i && IsBlank(content[nameEnd - 1])) --nameEnd;
-  line.nameBegin = i;
-  line.nameLength = nameEnd - i;
+  line.nameBegin = static_cast<std::uint32_t>(i);
+  line.nameLength = static_cast<std::uint32_t>(nameEnd - i);
   std::size_t v = eq + 1;
   std::size_t vEnd = content.size();
   while (v < vEnd && IsBlank(content[v])) ++v;
   while (vEnd > v && IsBlank(content[vEnd - 1])) --vEnd;
-  line.valueBegin = v;
-  line.valueLength = vEnd - v;
+  line.valueBegin = static_cast<std::uint32_t>(v);
+  line.valueLength = static_cast<std::uint32_t>(vEnd - v);
 }
 
 bool HasLineBreakOrNul(std::string_view s) {
@@ -160,28 +162,42 @@ std::u16string BytesToUnits(std::string_view bytes) {
 struct ProfileFile::Impl {
   ProfileEncoding encoding = ProfileEncoding::CodePage;
   std::u16string text;
-  std::string oddTail;  // a last odd byte of a UTF-16 file
+  std::u16string editedText;  // the content of lines written since parsing
+  std::string oddTail;        // a last odd byte of a UTF-16 file
   std::vector<Line> lines;
 
   std::u16string_view Content(const Line& line) const {
-    if (line.owned) return line.own;
-    return std::u16string_view(text).substr(line.begin, line.length);
+    return std::u16string_view(line.edited ? editedText : text).substr(line.begin, line.length);
   }
+
+  // A line longer than 4 G units cannot be described; such a text is split
+  // there, which no real settings file comes near.
+  static constexpr std::size_t kMaxLine = 0xFFFFFFFFu;
 
   void SplitLines() {
     lines.clear();
+    editedText.clear();
     const std::size_t n = text.size();
+    std::size_t breaks = 0;
+    for (char16_t c : text) breaks += (c == u'\n' || c == u'\r') ? 1 : 0;
+    lines.reserve(breaks + 1);
     std::size_t start = 0;
     std::size_t i = 0;
     while (i < n) {
       const char16_t c = text[i];
-      if (c != u'\r' && c != u'\n') {
+      if (c != u'\r' && c != u'\n' && i - start < kMaxLine) {
         ++i;
         continue;
       }
       Line line;
       line.begin = start;
-      line.length = i - start;
+      line.length = static_cast<std::uint32_t>(i - start);
+      if (c != u'\r' && c != u'\n') {
+        Classify(Content(line), line);
+        lines.push_back(line);
+        start = i;
+        continue;
+      }
       if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') {
         line.brk = Break::CrLf;
         i += 2;
@@ -190,15 +206,15 @@ struct ProfileFile::Impl {
         i += 1;
       }
       Classify(Content(line), line);
-      lines.push_back(std::move(line));
+      lines.push_back(line);
       start = i;
     }
     if (start < n) {
       Line line;
       line.begin = start;
-      line.length = n - start;
+      line.length = static_cast<std::uint32_t>(n - start);
       Classify(Content(line), line);
-      lines.push_back(std::move(line));
+      lines.push_back(line);
     }
   }
 
@@ -240,13 +256,14 @@ struct ProfileFile::Impl {
     return kNone;
   }
 
-  Line MakeLine(std::u16string content) const {
+  Line MakeLine(std::u16string_view content) {
     Line line;
-    line.owned = true;
-    line.own = std::move(content);
-    line.length = line.own.size();
+    line.edited = true;
+    line.begin = editedText.size();
+    line.length = static_cast<std::uint32_t>(std::min(content.size(), kMaxLine));
+    editedText.append(content.substr(0, line.length));
     line.brk = Break::CrLf;
-    Classify(line.own, line);
+    Classify(Content(line), line);
     return line;
   }
 
@@ -325,7 +342,11 @@ void ProfileFile::Write(std::string_view section, std::string_view key, std::str
   if (HasLineBreakOrNul(section) || HasLineBreakOrNul(key) || HasLineBreakOrNul(value)) {
     throw std::invalid_argument("profile text with a line break or NUL");
   }
-  if (section.empty() || key.empty() || section.find(']') != std::string_view::npos ||
+  const auto tabAtEnd = [](std::string_view name) {
+    return !name.empty() && (name.front() == '\t' || name.back() == '\t');
+  };
+  if (section.empty() || key.empty() || tabAtEnd(section) || tabAtEnd(key) ||
+      section.find(']') != std::string_view::npos ||
       key.find('=') != std::string_view::npos || key.front() == ';' || key.front() == '[') {
     throw std::invalid_argument("profile name that the file cannot hold");
   }

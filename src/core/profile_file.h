@@ -53,7 +53,8 @@ class ProfileFile {
   // inside one more pair of double quotes.
   // Throws std::invalid_argument for CR, LF or NUL in any argument, a section
   // name with "]", a key name with "=" or starting with ";" or "[", an empty
-  // name, or text that is not UTF-8.
+  // name or one with a tab at either end (the file could hold it, but no read
+  // would find it), or text that is not UTF-8.
   void Write(std::string_view section, std::string_view key, std::string_view value,
              const TextCodec& codePage);
 

@@ -18,12 +18,18 @@ SettingsFile::SettingsFile(std::string path, FileSystem& files, const TextCodec&
 
 SettingsFile::~SettingsFile() = default;
 
+const ProfileFile* SettingsFile::ParsedForReading() const {
+  if (!readCache_) {
+    std::optional<std::string> bytes = files_.ReadFile(path_);
+    readCache_.emplace(bytes ? std::optional<ProfileFile>(ProfileFile::Parse(*bytes)) : std::nullopt);
+  }
+  return *readCache_ ? &**readCache_ : nullptr;
+}
+
 std::string SettingsFile::ReadText(std::string_view section, std::string_view key,
                                    std::string_view defaultValue) const {
   std::optional<std::string> value;
-  if (std::optional<std::string> bytes = files_.ReadFile(path_)) {
-    value = ProfileFile::Parse(*bytes).Read(section, key, codePage_);
-  }
+  if (const ProfileFile* file = ParsedForReading()) value = file->Read(section, key, codePage_);
   const std::string_view text = value ? std::string_view(*value) : defaultValue;
   return std::string(Utf8PrefixByUtf16Units(text, kReadTextLimit));
 }
@@ -36,6 +42,7 @@ std::int32_t SettingsFile::ReadInteger(std::string_view section, std::string_vie
 void SettingsFile::WriteText(std::string_view section, std::string_view key,
                              std::string_view value) {
   if (ContainsLineBreakOrNul(value)) throw InvalidValueError(std::string(key));
+  readCache_.reset();
   ProfileFile file;
   if (std::optional<std::string> bytes = files_.ReadFile(path_)) {
     file = ProfileFile::Parse(*bytes);

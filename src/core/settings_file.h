@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/file_system.h"
+#include "core/profile_file.h"
 #include "core/text_codec.h"
 
 namespace veskaro {
@@ -46,9 +48,13 @@ class SettingsFile {
   void Close();
 
  private:
+  const ProfileFile* ParsedForReading() const;
+
   std::string path_;
   FileSystem& files_;
   const TextCodec& codePage_;
+  // The reads of one load share one parse of the file; a write starts afresh.
+  mutable std::optional<std::optional<ProfileFile>> readCache_;
 };
 
 // A text value the settings file cannot hold without breaking its lines.

@@ -300,6 +300,19 @@ TEST_F(FolderSettingsTest, WriteTextPrimitiveAlsoRefusesLineBreaks) {
   EXPECT_EQ(files.replaceCalls, 0);
 }
 
+TEST_F(FolderSettingsTest, ReadsSeeTheFileAsTheLastWriteLeftIt) {
+  files.AddFile(kIni, "[s]\r\nk=1\r\n");
+  SettingsFile file(kIni, files, codePage);
+  EXPECT_EQ(file.ReadInteger("s", "k", 0), 1);
+  files.AddFile(kIni, "[s]\r\nk=2\r\nj=3\r\n");  // changed behind our back
+  file.WriteInteger("s", "k", 5);                     // a write reads the file afresh
+  EXPECT_EQ(files.Bytes(kIni), "[s]\r\nk=5\r\nj=3\r\n");
+  EXPECT_EQ(file.ReadInteger("s", "k", 0), 5);
+  EXPECT_EQ(file.ReadText("s", "j", "none"), "3");
+  EXPECT_EQ(file.ReadText("s", "x", "none"), "none");
+  file.Close();
+}
+
 // --- Remove ----------------------------------------------------------------
 
 struct RemoveCase {

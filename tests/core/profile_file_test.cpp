@@ -153,6 +153,8 @@ TEST(ProfileWrite, RefusesTextThatWouldBreakLines) {
   EXPECT_THROW(file.Write("s", "a=b", "v", kCodePage), std::invalid_argument);
   EXPECT_THROW(file.Write("s", ";k", "v", kCodePage), std::invalid_argument);
   EXPECT_THROW(file.Write(" ", "k", "v", kCodePage), std::invalid_argument);
+  EXPECT_THROW(file.Write("\ts", "k", "v", kCodePage), std::invalid_argument);
+  EXPECT_THROW(file.Write("s", "k\t", "v", kCodePage), std::invalid_argument);
   EXPECT_THROW(file.Write("s", "k", "\xFF", kCodePage), std::invalid_argument);
   EXPECT_EQ(file.Serialize(), before);
 }

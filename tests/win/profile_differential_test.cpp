@@ -7,6 +7,15 @@
 // "name=value" per line). That keeps Wine's habit of rewriting the whole
 // file (and dropping blank lines, where Windows edits in place) out of the
 // comparison: on such files both give the same bytes.
+//
+// Where Wine's profile functions are known to differ from Windows' (Wine's
+// own API tests mark them todo_wine), Windows is what the engine follows and
+// these files stay clear of it: bytes before the first section that hold
+// NULs (Windows keeps them), keys in a section with an empty name, and
+// lines Wine normalises when it rewrites the file (blanks around a value).
+// Values that reading would change (blanks or quotes around them) are
+// stored quoted by our engine, unlike the profile functions; they are only
+// compared as reads.
 #include "core/profile_file.h"
 
 #include <gtest/gtest.h>

@@ -10,6 +10,7 @@ namespace veskaro::test {
 namespace {
 
 using ::testing::ElementsAre;
+using win32::ReplaceStep;
 using win32::Win32FileSystem;
 
 constexpr DWORD kHidden = FILE_ATTRIBUTE_HIDDEN;
@@ -85,6 +86,59 @@ TEST_P(ReplaceRefusesReadOnly, AndLeavesTheFileWhole) {
 INSTANTIATE_TEST_SUITE_P(Attributes, ReplaceRefusesReadOnly,
                          ::testing::Values(kReadOnly, kReadOnly | kHidden,
                                            kReadOnly | kHidden | kSystem));
+
+// Each step of the replacement failing in turn, on a new file and on a
+// hidden system one: the old state stays exactly as it was.
+struct FaultCase {
+  ReplaceStep step;
+  bool existing;
+};
+
+std::ostream& operator<<(std::ostream& out, const FaultCase& c) {
+  return out << "step " << static_cast<int>(c.step) << (c.existing ? " existing" : " new");
+}
+
+class ReplaceFaults : public ScratchFolder, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(ReplaceFaults, LeaveTheOldStateWhole) {
+  const std::wstring path = Wide(L"Desktop.ini");
+  if (GetParam().existing) {
+    ASSERT_TRUE(WriteRaw(path, kOld));
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), kHidden | kSystem));
+  }
+  const DWORD before = GetFileAttributesW(path.c_str());
+  int reached = 0;
+  Win32FileSystem files([&](ReplaceStep step) {
+    if (step == GetParam().step) ++reached;
+    return step == GetParam().step;
+  });
+
+  try {
+    files.ReplaceFileSafely(win32::ToUtf8(path), kNew);
+    ADD_FAILURE() << "no error";
+  } catch (const FileSystemError& error) {
+    EXPECT_THAT(error.what(), ::testing::HasSubstr(win32::ToUtf8(path)));
+  }
+  EXPECT_EQ(reached, 1);
+  EXPECT_EQ(GetFileAttributesW(path.c_str()), before);
+  if (GetParam().existing) {
+    EXPECT_EQ(ReadRaw(path), kOld);
+    EXPECT_THAT(ListFolder(folder_), ElementsAre(L"Desktop.ini"));
+  } else {
+    EXPECT_THAT(ListFolder(folder_), ElementsAre());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, ReplaceFaults,
+    ::testing::Values(FaultCase{ReplaceStep::CreateTemporary, true},
+                      FaultCase{ReplaceStep::Write, true}, FaultCase{ReplaceStep::Flush, true},
+                      FaultCase{ReplaceStep::Close, true},
+                      FaultCase{ReplaceStep::CarryAttributes, true},
+                      FaultCase{ReplaceStep::Swap, true},
+                      FaultCase{ReplaceStep::CreateTemporary, false},
+                      FaultCase{ReplaceStep::Write, false}, FaultCase{ReplaceStep::Flush, false},
+                      FaultCase{ReplaceStep::Close, false}, FaultCase{ReplaceStep::Swap, false}));
 
 TEST_F(Win32FileSystemTest, ReplaceOfAFileHeldOpenWithoutSharingFailsAndKeepsIt) {
   const std::wstring path = Wide(L"Desktop.ini");

@@ -109,6 +109,26 @@ TEST(Win32TextCodec, DefaultIsTheAnsiCodePage) {
   EXPECT_EQ(system.FromUtf8("Desktop.ini"), "Desktop.ini");
 }
 
+TEST(Win32TextCodec, SymbolicIdsAreResolved) {
+  EXPECT_EQ(Win32TextCodec().codePage(), GetACP());
+  EXPECT_EQ(Win32TextCodec(CP_OEMCP).codePage(), GetOEMCP());
+}
+
+// Code pages that take no WC_NO_BEST_FIT_CHARS: exactness still holds, by
+// the round trip.
+TEST(Win32TextCodec, CodePagesWithoutBestFitFlagStillConvertExactly) {
+  const std::string privet = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+  const Win32TextCodec utf8(CP_UTF8);
+  EXPECT_EQ(utf8.FromUtf8(privet), privet);
+  EXPECT_EQ(utf8.ToUtf8(privet), privet);
+  EXPECT_EQ(utf8.ToUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+
+  const Win32TextCodec utf7(CP_UTF7);
+  const auto encoded = utf7.FromUtf8(privet);
+  ASSERT_TRUE(encoded.has_value());
+  EXPECT_EQ(utf7.ToUtf8(*encoded), privet);
+}
+
 TEST(Win32TextCodec, UnknownCodePageIsRefusedAtOnce) {
   EXPECT_THROW(Win32TextCodec(12345), std::invalid_argument);
 }

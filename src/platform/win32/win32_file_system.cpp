@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <string>
+#include <utility>
 
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
@@ -79,14 +80,19 @@ std::wstring NameBeside(const std::wstring& target, const wchar_t* kind) {
          Hex(GetTickCount64()) + L"-" + Hex(counter.fetch_add(1)) + L"." + kind;
 }
 
-// A temporary file we created; deleted when it goes out of scope unless it
-// has become the target.
+// A temporary file we created, with its handle while it is being written;
+// closed and deleted when it goes out of scope unless it has become the
+// target.
 class TemporaryFile {
  public:
-  explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
+  TemporaryFile(std::wstring path, UniqueHandle handle)
+      : path_(std::move(path)), handle_(std::move(handle)) {}
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
   ~TemporaryFile() {
+    // The handle first: an open handle without delete sharing would make
+    // the delete fail and leave the file behind.
+    handle_.reset();
     if (owned_) {
       // Attributes copied from the target (hidden, system) do not stop a
       // delete, but read-only would: clear them to be sure.
@@ -95,14 +101,18 @@ class TemporaryFile {
     }
   }
   const std::wstring& path() const { return path_; }
+  HANDLE handle() const { return handle_.get(); }
+  bool Close() { return handle_.close(); }
   void Release() { owned_ = false; }
 
  private:
   std::wstring path_;
+  UniqueHandle handle_;
   bool owned_ = true;
 };
 
-void WriteAll(HANDLE file, std::string_view bytes, const std::string& path) {
+void WriteAll(HANDLE file, std::string_view bytes, bool faulted, const std::string& path) {
+  if (faulted) Fail(path, "cannot write the new content", ERROR_WRITE_FAULT);
   while (!bytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
     DWORD written = 0;
@@ -115,6 +125,12 @@ void WriteAll(HANDLE file, std::string_view bytes, const std::string& path) {
 }
 
 }  // namespace
+
+bool Win32FileSystem::Faulted(ReplaceStep step) const {
+  if (!injectFault_ || !injectFault_(step)) return false;
+  SetLastError(ERROR_WRITE_FAULT);
+  return true;
+}
 
 bool IsAbsoluteWindowsPath(std::wstring_view path) {
   if (path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == L':' && IsSeparator(path[2])) {
@@ -164,8 +180,10 @@ void Win32FileSystem::ReplaceFileSafely(const std::string& path, std::string_vie
   UniqueHandle file;
   for (int attempt = 0; attempt < 100 && !file; ++attempt) {
     tempPath = NameBeside(target, L"tmp");
-    file.reset(CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    file.reset(Faulted(ReplaceStep::CreateTemporary)
+                   ? INVALID_HANDLE_VALUE
+                   : CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
       const DWORD error = GetLastError();
       if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
@@ -174,16 +192,21 @@ void Win32FileSystem::ReplaceFileSafely(const std::string& path, std::string_vie
     }
   }
   if (!file) Fail(path, "cannot find a free temporary name beside it");
-  TemporaryFile temp(tempPath);
+  TemporaryFile temp(tempPath, std::move(file));
 
-  WriteAll(file.get(), bytes, path);
-  if (!FlushFileBuffers(file.get())) Fail(path, "cannot flush the new content", GetLastError());
-  if (!file.close()) Fail(path, "cannot close the new content", GetLastError());
+  WriteAll(temp.handle(), bytes, Faulted(ReplaceStep::Write), path);
+  if (Faulted(ReplaceStep::Flush) || !FlushFileBuffers(temp.handle())) {
+    Fail(path, "cannot flush the new content", GetLastError());
+  }
+  if (Faulted(ReplaceStep::Close) || !temp.Close()) {
+    Fail(path, "cannot close the new content", GetLastError());
+  }
 
   if (!targetExists) {
     // No MOVEFILE_REPLACE_EXISTING: a file that appeared meanwhile is not
     // clobbered.
-    if (!MoveFileExW(temp.path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    if (Faulted(ReplaceStep::Swap) ||
+        !MoveFileExW(temp.path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
       Fail(path, "cannot put the new file in place", GetLastError());
     }
     temp.Release();
@@ -191,17 +214,19 @@ void Win32FileSystem::ReplaceFileSafely(const std::string& path, std::string_vie
   }
 
   // ReplaceFileW carries the attributes over on Windows; setting them on
-  // the new file first makes that hold wherever the rename is plain.
+  // the new file first makes that hold wherever the swap is a plain rename
+  // (Wine's ReplaceFileW is one: it leaves a hidden file visible).
   DWORD carried = oldAttributes & kCarriedAttributes;
   if (carried == 0) carried = FILE_ATTRIBUTE_NORMAL;
-  if (!SetFileAttributesW(temp.path().c_str(), carried)) {
+  if (Faulted(ReplaceStep::CarryAttributes) || !SetFileAttributesW(temp.path().c_str(), carried)) {
     Fail(path, "cannot give the new content the file's attributes", GetLastError());
   }
 
   // With a backup name ReplaceFileW never leaves the old content nameless:
   // it either stays under the target's name or sits under the backup name.
   const std::wstring backup = NameBeside(target, L"old");
-  if (!ReplaceFileW(target.c_str(), temp.path().c_str(), backup.c_str(),
+  if (Faulted(ReplaceStep::Swap) ||
+      !ReplaceFileW(target.c_str(), temp.path().c_str(), backup.c_str(),
                     REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
                     nullptr)) {
     const DWORD error = GetLastError();

@@ -9,14 +9,26 @@
 #undef DeleteFile
 #endif
 
+#include <functional>
 #include <string_view>
+#include <utility>
 
 #include "core/file_system.h"
 
 namespace veskaro::win32 {
 
+// The steps of ReplaceFileSafely, in order; tests make each one fail to see
+// that no failure loses the old file or leaves a temporary one.
+enum class ReplaceStep { CreateTemporary, Write, Flush, Close, CarryAttributes, Swap };
+
 class Win32FileSystem final : public FileSystem {
  public:
+  // Returns true for a step that is to fail as a Windows call fails.
+  using FaultInjector = std::function<bool(ReplaceStep)>;
+
+  Win32FileSystem() = default;
+  explicit Win32FileSystem(FaultInjector injectFault) : injectFault_(std::move(injectFault)) {}
+
   std::optional<std::string> ReadFile(const std::string& path) override;
 
   // Writes `bytes` to a new file beside the target, flushes it, and only
@@ -37,6 +49,11 @@ class Win32FileSystem final : public FileSystem {
   DeleteResult DeleteFile(const std::string& path) override;
   std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
+
+ private:
+  bool Faulted(ReplaceStep step) const;
+
+  FaultInjector injectFault_;
 };
 
 // True for "X:\..." (either separator) and for a UNC or device path that

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cwchar>
 #include <stdexcept>
 #include <string>
 
@@ -17,20 +18,45 @@ bool FitsInt(std::size_t size) { return size <= static_cast<std::size_t>(INT_MAX
 
 // The whole text, or nothing when any byte sequence is undefined in the
 // code page.
+// UTF-7 and a few others take no MB_ERR_INVALID_CHARS; they decode as
+// they can.
 std::optional<std::wstring> DecodeStrict(UINT codePage, const char* bytes, int length) {
-  const int wideLength =
-      MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes, length, nullptr, 0);
+  DWORD flags = MB_ERR_INVALID_CHARS;
+  int wideLength = MultiByteToWideChar(codePage, flags, bytes, length, nullptr, 0);
+  if (wideLength <= 0 && GetLastError() == ERROR_INVALID_FLAGS) {
+    flags = 0;
+    wideLength = MultiByteToWideChar(codePage, flags, bytes, length, nullptr, 0);
+  }
   if (wideLength <= 0) return std::nullopt;
   std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-  MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes, length, wide.data(), wideLength);
+  MultiByteToWideChar(codePage, flags, bytes, length, wide.data(), wideLength);
   return wide;
+}
+
+// The code page a symbolic id stands for now, so that UTF-8 as the ANSI
+// code page is recognised as UTF-8.
+UINT Resolve(UINT codePage) {
+  switch (codePage) {
+    case CP_ACP: return GetACP();
+    case CP_OEMCP: return GetOEMCP();
+    case CP_THREAD_ACP: {
+      // The thread's locale's ANSI code page.
+      wchar_t text[8] = {};
+      if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, text, 8) > 0) {
+        const UINT value = static_cast<UINT>(std::wcstoul(text, nullptr, 10));
+        if (value != 0) return value;
+      }
+      return GetACP();
+    }
+    default: return codePage;
+  }
 }
 
 }  // namespace
 
-Win32TextCodec::Win32TextCodec(UINT codePage) : codePage_(codePage), maxCharSize_(1) {
+Win32TextCodec::Win32TextCodec(UINT codePage) : codePage_(Resolve(codePage)), maxCharSize_(1) {
   CPINFO info{};
-  if (!GetCPInfo(codePage, &info)) {
+  if (!GetCPInfo(codePage_, &info)) {
     throw std::invalid_argument("unknown code page " + std::to_string(codePage));
   }
   maxCharSize_ = info.MaxCharSize;
@@ -84,13 +110,25 @@ std::optional<std::string> Win32TextCodec::FromUtf8(std::string_view utf8) const
   if (codePage_ == CP_UTF8) return std::string(utf8);
 
   const int wideLength = static_cast<int>(wide->size());
+  // Some code pages (UTF-7, the ISO-2022 family, GB18030, ...) take neither
+  // the flag nor the default-character report; for them the round trip
+  // below is the whole test.
+  DWORD flags = WC_NO_BEST_FIT_CHARS;
   BOOL usedDefault = FALSE;
-  const int length = WideCharToMultiByte(codePage_, WC_NO_BEST_FIT_CHARS, wide->data(),
-                                         wideLength, nullptr, 0, nullptr, &usedDefault);
+  BOOL* usedDefaultReport = &usedDefault;
+  int length = WideCharToMultiByte(codePage_, flags, wide->data(), wideLength, nullptr, 0,
+                                   nullptr, usedDefaultReport);
+  if (length <= 0 && (GetLastError() == ERROR_INVALID_FLAGS ||
+                      GetLastError() == ERROR_INVALID_PARAMETER)) {
+    flags = 0;
+    usedDefaultReport = nullptr;
+    length = WideCharToMultiByte(codePage_, flags, wide->data(), wideLength, nullptr, 0, nullptr,
+                                 nullptr);
+  }
   if (length <= 0 || usedDefault) return std::nullopt;
   std::string bytes(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(codePage_, WC_NO_BEST_FIT_CHARS, wide->data(), wideLength, bytes.data(),
-                      length, nullptr, &usedDefault);
+  WideCharToMultiByte(codePage_, flags, wide->data(), wideLength, bytes.data(), length, nullptr,
+                      usedDefaultReport);
   if (usedDefault) return std::nullopt;
   // Belt and braces for code pages whose tables still fold a character
   // into a look-alike: only a conversion that comes back unchanged counts.

@@ -10,7 +10,9 @@ namespace veskaro::win32 {
 class Win32TextCodec final : public TextCodec {
  public:
   // CP_ACP: the code page the "A" profile functions use for Desktop.ini.
-  // Throws std::invalid_argument for a code page this system does not have.
+  // A symbolic id (CP_ACP, CP_OEMCP, CP_THREAD_ACP) is resolved to the code
+  // page it stands for now. Throws std::invalid_argument for a code page
+  // this system does not have.
   explicit Win32TextCodec(UINT codePage = CP_ACP);
 
   std::string ToUtf8(std::string_view codePageText) const override;

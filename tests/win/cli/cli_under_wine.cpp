@@ -180,6 +180,18 @@ TEST_F(CliUnderWine, AFailedFolderIsReportedAndTheOthersAreStillDone) {
   EXPECT_EQ(WithoutArchive(GetFileAttributesW((good + L"\\Desktop.ini").c_str())),
             FILE_ATTRIBUTE_HIDDEN);
   EXPECT_EQ(GetFileAttributesW(missing.c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // reset and show fail the same way for a folder that is not there, or a
+  // path that names no folder on its own.
+  for (const std::vector<std::wstring>& args :
+       {std::vector<std::wstring>{L"reset", missing, good}, {L"show", L"good"}}) {
+    const Result failed = RunCli(args);
+    EXPECT_EQ(failed.exitCode, 1u) << ToUtf8(args[1]);
+    EXPECT_THAT(failed.err, HasSubstr("veskaro-cli: " + ToUtf8(args[1]) + ": "));
+    EXPECT_EQ(failed.out, "");
+  }
+  // The good folder's reset went through despite the missing one before it.
+  EXPECT_EQ(GetFileAttributesW((good + L"\\Desktop.ini").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace
