@@ -249,20 +249,18 @@ UniqueBitmap LoadLogo(HINSTANCE instance, SIZE& size) {
 
 // The first icon group of the program file is the application icon, as the
 // shell takes it for the program's own icon.
+BOOL CALLBACK TakeFirstIcon(HMODULE module, LPCWSTR, LPWSTR name, LONG_PTR param) {
+  // Shared icons from the module need no destroying. A string name is valid
+  // only during this call, so the icon is loaded here.
+  *reinterpret_cast<HICON*>(param) =
+      static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, 16, 16, LR_SHARED));
+  return FALSE;
+}
+
 HICON LoadApplicationIcon(HINSTANCE instance) {
-  LPWSTR first = nullptr;
-  EnumResourceNamesW(
-      instance, MAKEINTRESOURCEW(14),  // RT_GROUP_ICON
-      [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) -> BOOL {
-        *reinterpret_cast<LPWSTR*>(param) = name;
-        return FALSE;
-      },
-      reinterpret_cast<LONG_PTR>(&first));
   HICON icon = nullptr;
-  if (first) {
-    // Shared icons from the module need no destroying.
-    icon = static_cast<HICON>(LoadImageW(instance, first, IMAGE_ICON, 16, 16, LR_SHARED));
-  }
+  EnumResourceNamesW(instance, MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */, TakeFirstIcon,
+                     reinterpret_cast<LONG_PTR>(&icon));
   return icon ? icon : static_cast<HICON>(LoadImageW(nullptr, IDI_APPLICATION, IMAGE_ICON, 16, 16, LR_SHARED));
 }
 
@@ -291,16 +289,12 @@ LRESULT Guarded(Handler&& handler, LRESULT onError) {
   return onError;
 }
 
-// The application's window that owns every About window: the window at the
-// root of the active window's owner chain (the main window, or the hidden
-// window that owns it), so that the About windows have no taskbar buttons of
-// their own, are hidden when the application is minimised and are destroyed
-// with it. Without any active window (a program that has not shown one yet)
-// a hidden window of our own takes that role.
+// The application's own hidden window owns every About window: so the About
+// windows have no taskbar buttons of their own and go when the program ends,
+// yet stay siblings of the main window, which can come in front of them (its
+// "О программе" button lies under the centred About window). Owning them by
+// the main window would keep them above it for good.
 HWND ApplicationWindow(HINSTANCE instance) {
-  if (HWND active = GetActiveWindow()) {
-    if (HWND root = GetAncestor(active, GA_ROOTOWNER)) return root;
-  }
   static UniqueWindow hidden;
   if (!hidden || !IsWindow(hidden.get())) {
     WNDCLASSEXW wc{};
@@ -380,31 +374,39 @@ struct TForm3::Resources {
 // Creation and lifetime.
 
 void OpenAboutWindow(HINSTANCE instance, CreditGesture& gesture) {
-  RegisterClassOnce(instance, kAboutWindowClass, TForm3::WindowProc, CS_DBLCLKS,
-                    LoadCursorW(nullptr, IDC_ARROW));
-  RegisterClassOnce(instance, kPageControlClass, TForm3::PageControlProc, 0,
-                    LoadCursorW(nullptr, IDC_ARROW));
-  RegisterClassOnce(instance, kPageClass, TForm3::PageProc, 0, LoadCursorW(nullptr, IDC_ARROW));
-  RegisterClassOnce(instance, kImageClass, TForm3::ImageProc, CS_DBLCLKS,
-                    LoadCursorW(nullptr, IDC_ARROW));
-  HWND owner = ApplicationWindow(instance);
-
-  std::unique_ptr<TForm3> form(new TForm3(instance, gesture));
-  // Form3 names the new window before its creation handler runs.
-  Form3 = form.get();
+  // Form3 names the new window from the start of its construction to the end
+  // of its creation handler; a failure anywhere leaves it clear.
   try {
+    std::unique_ptr<TForm3> form(new TForm3(instance, gesture));
+    Form3 = form.get();
+    RegisterClassOnce(instance, kAboutWindowClass, TForm3::WindowProc, CS_DBLCLKS,
+                      LoadCursorW(nullptr, IDC_ARROW));
+    RegisterClassOnce(instance, kPageControlClass, TForm3::PageControlProc, 0,
+                      LoadCursorW(nullptr, IDC_ARROW));
+    RegisterClassOnce(instance, kPageClass, TForm3::PageProc, 0, LoadCursorW(nullptr, IDC_ARROW));
+    RegisterClassOnce(instance, kImageClass, TForm3::ImageProc, CS_DBLCLKS,
+                      LoadCursorW(nullptr, IDC_ARROW));
+    HWND owner = ApplicationWindow(instance);
     int x = (GetSystemMetrics(SM_CXSCREEN) - kClientWidth) / 2;
     int y = (GetSystemMetrics(SM_CYSCREEN) - kClientHeight) / 2;
     HWND hwnd = CreateWindowExW(0, kAboutWindowClass, form->resources_->caption.c_str(),
                                 WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, x, y,
                                 kClientWidth, kClientHeight, owner, nullptr, instance, form.get());
-    if (!hwnd) ThrowLastError("Creating the About window");
+    if (!hwnd) {
+      // The creation handler's own error says more than CreateWindowEx's.
+      if (form->createError_) std::rethrow_exception(form->createError_);
+      ThrowLastError("Creating the About window");
+    }
+    // Shown while it was still being created, the window may not have taken
+    // the activation (Wine leaves it with the main window, which then stays
+    // active behind it): the new window is the one the user works with.
+    SetForegroundWindow(hwnd);
+    // From here on the window owns the object and deletes it on WM_NCDESTROY.
+    form.release()->ownedByWindow_ = true;
   } catch (...) {
     Form3 = nullptr;
     throw;
   }
-  // From here on the window owns the object and deletes it on WM_NCDESTROY.
-  form.release()->ownedByWindow_ = true;
 }
 
 TForm3::TForm3(HINSTANCE instance, CreditGesture& gesture)
@@ -444,8 +446,16 @@ LRESULT CALLBACK TForm3::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     if (form->ownedByWindow_) delete form;
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }
-  return Guarded([&] { return form->HandleMessage(message, wParam, lParam); },
-                 message == WM_CREATE ? -1 : 0);
+  if (message == WM_CREATE) {
+    // Handed back to OpenAboutWindow, which reports it to its caller.
+    try {
+      return form->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+      form->createError_ = std::current_exception();
+      return -1;
+    }
+  }
+  return Guarded([&] { return form->HandleMessage(message, wParam, lParam); }, 0);
 }
 
 LRESULT TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <memory>
 
 #include "core/credit_gesture.h"
@@ -82,6 +83,7 @@ class TForm3 {
   CreditGesture& gesture_;
   std::unique_ptr<Resources> resources_;
   HWND hwnd_ = nullptr;
+  std::exception_ptr createError_;
   bool ownedByWindow_ = false;  // set once created: WM_NCDESTROY deletes it
   bool active_ = false;
   TitleButton hotButton_ = TitleButton::None;

@@ -33,20 +33,21 @@ void Pump() {
   }
 }
 
+struct Search {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchId(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  if (GetDlgCtrlID(hwnd) != search->id) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
 HWND FindDescendant(HWND root, int id) {
-  struct Search {
-    int id;
-    HWND found;
-  } search{id, nullptr};
-  EnumChildWindows(
-      root,
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        if (GetDlgCtrlID(hwnd) != s->id) return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  Search search{id, nullptr};
+  EnumChildWindows(root, MatchId, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -166,8 +167,11 @@ TEST_F(AboutWindowTest, EachOpeningAddsAWindowAndForm3NamesTheNewest) {
     GetClientRect(hwnd, &client);
     EXPECT_EQ(client.right, 301);
     EXPECT_EQ(client.bottom, 232);
-    // Owned by the application's window: no taskbar button of its own.
-    EXPECT_NE(GetWindow(hwnd, GW_OWNER), nullptr);
+    // Owned by the application's hidden window: no taskbar button of its
+    // own, and no other window is kept behind it.
+    HWND owner = GetWindow(hwnd, GW_OWNER);
+    EXPECT_NE(owner, nullptr);
+    EXPECT_FALSE(IsWindowVisible(owner));
     EXPECT_EQ(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
   }
   // Both at the same centred place.
@@ -187,6 +191,19 @@ TEST_F(AboutWindowTest, EachOpeningAddsAWindowAndForm3NamesTheNewest) {
   AboutControls controls(second);
   controls.SelectTab(controls.logoPage);
   EXPECT_TRUE(IsWindowEnabled(controls.logoPage));
+}
+
+TEST_F(AboutWindowTest, FailedCreationClearsForm3AndReportsTheError) {
+  HWND first = Open();
+  ASSERT_EQ(Form3->Handle(), first);
+  // A module without the About window's resources.
+  EXPECT_THROW(OpenAboutWindow(GetModuleHandleW(L"kernel32.dll"), gesture_), std::exception);
+  EXPECT_EQ(Form3, nullptr);
+  EXPECT_TRUE(IsWindowVisible(first));
+  // The next opening works again.
+  HWND next = Open();
+  EXPECT_NE(next, nullptr);
+  EXPECT_EQ(Form3->Handle(), next);
 }
 
 TEST_F(AboutWindowTest, LaysOutTheControlsAsDesigned) {
