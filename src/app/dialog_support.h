@@ -19,7 +19,7 @@ HINSTANCE ResourceModule();
 std::wstring LoadResourceString(UINT id);
 
 inline void CloseEnhMetaFile(HENHMETAFILE metafile) { DeleteEnhMetaFile(metafile); }
-using UniqueEnhMetaFile = UniqueHandle<HENHMETAFILE, CloseEnhMetaFile>;
+using UniqueEnhMetaFile = skin::UniqueHandle<HENHMETAFILE, CloseEnhMetaFile>;
 
 // Casts what GetProcAddress returns to the entry point's real type.
 template <typename Function>

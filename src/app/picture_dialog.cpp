@@ -74,7 +74,7 @@ std::optional<std::vector<BYTE>> ReadSmallFile(const std::wstring& path, LONGLON
 }
 
 SIZE ScreenPixelsPerInch() {
-  const WindowDc screen(nullptr, false);
+  const skin::WindowDc screen(nullptr, false);
   SIZE dpi{96, 96};
   if (screen.dc()) {
     dpi.cx = GetDeviceCaps(screen.dc(), LOGPIXELSX);
@@ -195,7 +195,7 @@ std::optional<PicturePreview> LoadWithImagingComponent(const std::wstring& path)
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  skin::UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap || !bits) return std::nullopt;
   const UINT stride = keptWidth * 4;
   if (FAILED(source->CopyPixels(nullptr, stride, stride * keptHeight, static_cast<BYTE*>(bits))))
@@ -309,7 +309,7 @@ UINT_PTR CALLBACK PreviewHook(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-PicturePreview PicturePreview::FromBitmap(UniqueBitmap bitmap, SIZE bitmapSize, SIZE pictureSize) {
+PicturePreview PicturePreview::FromBitmap(skin::UniqueBitmap bitmap, SIZE bitmapSize, SIZE pictureSize) {
   PicturePreview preview;
   preview.bitmap_ = std::move(bitmap);
   preview.bitmapSize_ = bitmapSize;
@@ -330,8 +330,8 @@ void PicturePreview::Draw(HDC dc, const RECT& box) const {
   if (metafile_) {
     PlayEnhMetaFile(dc, metafile_.get(), &target);
   } else if (bitmap_) {
-    const UniqueMemoryDc memory(CreateCompatibleDC(dc));
-    const SelectScope selected(memory.get(), bitmap_.get());
+    const skin::UniqueMemoryDc memory(CreateCompatibleDC(dc));
+    const skin::SelectScope selected(memory.get(), bitmap_.get());
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     AlphaBlend(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, memory.get(), 0,
                0, bitmapSize_.cx, bitmapSize_.cy, blend);

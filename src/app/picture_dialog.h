@@ -16,7 +16,7 @@ namespace veskaro::app {
 // BMP, ICO through WIC) or an enhanced metafile (EMF, and WMF converted).
 class PicturePreview {
  public:
-  static PicturePreview FromBitmap(UniqueBitmap bitmap, SIZE bitmapSize, SIZE pictureSize);
+  static PicturePreview FromBitmap(skin::UniqueBitmap bitmap, SIZE bitmapSize, SIZE pictureSize);
   static PicturePreview FromMetafile(UniqueEnhMetaFile metafile, SIZE pictureSize);
 
   // The picture's own size in pixels (for a metafile, at the screen's
@@ -28,7 +28,7 @@ class PicturePreview {
 
  private:
   PicturePreview() = default;
-  UniqueBitmap bitmap_;
+  skin::UniqueBitmap bitmap_;
   SIZE bitmapSize_{};
   UniqueEnhMetaFile metafile_;
   SIZE size_{};
