@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "../../res/about_ids.h"
+#include "app/error_display.h"
 #include "core/about_text.h"
 
 namespace veskaro::app {
@@ -73,7 +74,6 @@ constexpr wchar_t kPageControlClass[] = L"TsuiPageControl";
 constexpr wchar_t kPageClass[] = L"TsuiTabSheet";
 constexpr wchar_t kImageClass[] = L"TImage";
 constexpr wchar_t kApplicationClass[] = L"VeskaroApplication";
-constexpr wchar_t kApplicationTitle[] = L"Veskaro v 1.3";
 constexpr UINT_PTR kMemoSubclassId = 1;
 
 // ---------------------------------------------------------------------------
@@ -264,27 +264,14 @@ HICON LoadApplicationIcon(HINSTANCE instance) {
   return icon ? icon : static_cast<HICON>(LoadImageW(nullptr, IDI_APPLICATION, IMAGE_ICON, 16, 16, LR_SHARED));
 }
 
-// Exceptions stop at the window procedure: they are shown and the message
-// loop goes on, as for every other window of the program.
-void ShowHandlerError(const std::exception& error) {
-  std::wstring message;
-  try {
-    message = Widen(error.what());
-  } catch (...) {
-    message = L"Error";
-  }
-  if (!message.empty() && message.back() > L'.') message += L'.';
-  MessageBoxW(nullptr, message.c_str(), kApplicationTitle, MB_OK | MB_ICONSTOP | MB_TASKMODAL);
-}
-
+// Exceptions stop at the window procedure: the application's error display
+// shows them and the message loop goes on.
 template <typename Handler>
 LRESULT Guarded(Handler&& handler, LRESULT onError) {
   try {
     return handler();
-  } catch (const std::exception& error) {
-    ShowHandlerError(error);
   } catch (...) {
-    ShowHandlerError(std::runtime_error("Unknown error"));
+    ShowCurrentException();
   }
   return onError;
 }
@@ -304,7 +291,7 @@ HWND ApplicationWindow(HINSTANCE instance) {
     wc.lpszClassName = kApplicationClass;
     if (!GetClassInfoExW(instance, kApplicationClass, &wc) && !RegisterClassExW(&wc))
       ThrowLastError("Registering the application window");
-    hidden.reset(CreateWindowExW(0, kApplicationClass, kApplicationTitle, WS_POPUP, 0, 0, 0, 0,
+    hidden.reset(CreateWindowExW(0, kApplicationClass, L"", WS_POPUP, 0, 0, 0, 0,
                                  nullptr, nullptr, instance, nullptr));
     if (!hidden) ThrowLastError("Creating the application window");
   }
