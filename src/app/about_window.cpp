@@ -11,6 +11,8 @@
 #include <string_view>
 
 #include "../../res/about_ids.h"
+#include "app/error_display.h"
+#include "app/skin/theme.h"
 #include "core/about_text.h"
 
 namespace veskaro::app {
@@ -41,8 +43,8 @@ constexpr POINT kCreditPosition = {0, 140};
 constexpr wchar_t kCreditLine[] = L"";
 
 // ---------------------------------------------------------------------------
-// Look. The About window takes the main window's theme; these are the colours
-// that the layout stores, which the theme file gives too.
+// Look: the About window takes the colours of the skin's theme, which the
+// main window settled at start-up (the theme file, else the built-in style).
 
 struct Theme {
   COLORREF face;
@@ -57,14 +59,42 @@ struct Theme {
   COLORREF memoFill;
 };
 
-constexpr COLORREF ColorFromValue(unsigned value) { return static_cast<COLORREF>(value); }
+COLORREF Mix(COLORREF a, COLORREF b, int numerator, int denominator) {
+  auto channel = [&](int ca, int cb) { return ca + (cb - ca) * numerator / denominator; };
+  return RGB(channel(GetRValue(a), GetRValue(b)), channel(GetGValue(a), GetGValue(b)),
+             channel(GetBValue(a), GetBValue(b)));
+}
+
+Theme MakeTheme(const skin::Theme& skin) {
+  Theme theme{};
+  theme.face = skin.face;
+  theme.border = skin.border;
+  theme.cornerRounding = skin.rounding;
+  // The standard title bar: a light gradient from the face towards the border.
+  theme.titleTop = Mix(skin.face, RGB(255, 255, 255), 1, 2);
+  theme.titleBottom = Mix(skin.face, skin.border, 1, 3);
+  theme.pageBorder = skin.border;
+  theme.pageFill = skin.face;
+  theme.inactiveTab = Mix(skin.face, skin.border, 1, 6);
+  theme.scrollFill = static_cast<COLORREF>(16382457);
+  theme.memoFill = RGB(255, 255, 255);
+  return theme;
+}
 
 const Theme& CurrentTheme() {
-  static const Theme theme = {
-      ColorFromValue(16180442), ColorFromValue(10513231), 14,
-      RGB(238, 243, 252),       RGB(170, 190, 228),
-      ColorFromValue(10513231), ColorFromValue(16180442), RGB(198, 212, 238),
-      ColorFromValue(16382457), RGB(255, 255, 255)};
+  // Read once, like the main window's: the file was valid at start-up; should
+  // it have gone bad since, the colours the layout stores stand in.
+  static const Theme theme = [] {
+    try {
+      return MakeTheme(skin::LoadStartupTheme());
+    } catch (const std::exception&) {
+      skin::Theme layout = skin::DeepBlueTheme();
+      layout.face = static_cast<COLORREF>(16180442);
+      layout.border = static_cast<COLORREF>(10513231);
+      layout.rounding = 14;
+      return MakeTheme(layout);
+    }
+  }();
   return theme;
 }
 
@@ -73,7 +103,6 @@ constexpr wchar_t kPageControlClass[] = L"TsuiPageControl";
 constexpr wchar_t kPageClass[] = L"TsuiTabSheet";
 constexpr wchar_t kImageClass[] = L"TImage";
 constexpr wchar_t kApplicationClass[] = L"VeskaroApplication";
-constexpr wchar_t kApplicationTitle[] = L"Veskaro v 1.3";
 constexpr UINT_PTR kMemoSubclassId = 1;
 
 // ---------------------------------------------------------------------------
@@ -264,27 +293,14 @@ HICON LoadApplicationIcon(HINSTANCE instance) {
   return icon ? icon : static_cast<HICON>(LoadImageW(nullptr, IDI_APPLICATION, IMAGE_ICON, 16, 16, LR_SHARED));
 }
 
-// Exceptions stop at the window procedure: they are shown and the message
-// loop goes on, as for every other window of the program.
-void ShowHandlerError(const std::exception& error) {
-  std::wstring message;
-  try {
-    message = Widen(error.what());
-  } catch (...) {
-    message = L"Error";
-  }
-  if (!message.empty() && message.back() > L'.') message += L'.';
-  MessageBoxW(nullptr, message.c_str(), kApplicationTitle, MB_OK | MB_ICONSTOP | MB_TASKMODAL);
-}
-
+// Exceptions stop at the window procedure: the application's error display
+// shows them and the message loop goes on.
 template <typename Handler>
 LRESULT Guarded(Handler&& handler, LRESULT onError) {
   try {
     return handler();
-  } catch (const std::exception& error) {
-    ShowHandlerError(error);
   } catch (...) {
-    ShowHandlerError(std::runtime_error("Unknown error"));
+    ShowCurrentException();
   }
   return onError;
 }
@@ -304,7 +320,7 @@ HWND ApplicationWindow(HINSTANCE instance) {
     wc.lpszClassName = kApplicationClass;
     if (!GetClassInfoExW(instance, kApplicationClass, &wc) && !RegisterClassExW(&wc))
       ThrowLastError("Registering the application window");
-    hidden.reset(CreateWindowExW(0, kApplicationClass, kApplicationTitle, WS_POPUP, 0, 0, 0, 0,
+    hidden.reset(CreateWindowExW(0, kApplicationClass, L"", WS_POPUP, 0, 0, 0, 0,
                                  nullptr, nullptr, instance, nullptr));
     if (!hidden) ThrowLastError("Creating the application window");
   }
@@ -336,12 +352,6 @@ void FrameSolid(HDC dc, const RECT& rect, COLORREF color) {
   FillSolid(dc, {rect.left, rect.bottom - 1, rect.right, rect.bottom}, color);
   FillSolid(dc, {rect.left, rect.top, rect.left + 1, rect.bottom}, color);
   FillSolid(dc, {rect.right - 1, rect.top, rect.right, rect.bottom}, color);
-}
-
-COLORREF Mix(COLORREF a, COLORREF b, int numerator, int denominator) {
-  auto channel = [&](int ca, int cb) { return ca + (cb - ca) * numerator / denominator; };
-  return RGB(channel(GetRValue(a), GetRValue(b)), channel(GetGValue(a), GetGValue(b)),
-             channel(GetBValue(a), GetBValue(b)));
 }
 
 void VerticalGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom) {
