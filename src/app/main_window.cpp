@@ -14,11 +14,7 @@
 #include "app/text.h"
 #include "veskaro_ids.h"
 
-#if __has_include("app/shell_tree.h")
 #include "app/shell_tree.h"
-#else
-#include "app/shell_tree_standin.h"
-#endif
 
 namespace veskaro::app {
 
