@@ -11,6 +11,7 @@
 #include "app/editor_dialogs.h"
 #include "app/error_display.h"
 #include "app/settings_store.h"
+#include "app/skin/paint.h"
 #include "app/text.h"
 #include "veskaro_ids.h"
 
@@ -91,7 +92,7 @@ TForm1::~TForm1() {
 void TForm1::BuildLayout() {
   using namespace skin;
   HFONT font = skin_.windowFont.get();
-  if (skin::UniqueRegion region(CreateFrameRegion(ClientWidth, ClientHeight, skin_.theme.rounding)); region) {
+  if (win32::UniqueRegion region(CreateFrameRegion(ClientWidth, ClientHeight, skin_.theme.rounding)); region) {
     if (SetWindowRgn(hwnd_, region.get(), FALSE)) region.release();  // the system owns it now
   }
   titleBar_ = std::make_unique<TitleBar>(hwnd_, ResString(IDS_CAPTION), skin_);
@@ -247,7 +248,7 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TForm1::OnPaint() {
-  skin::PaintScope ps(hwnd_);
+  win32::PaintScope ps(hwnd_);
   skin::BufferedPaint buf(ps.dc(), ClientWidth, ClientHeight);
   skin::PaintFrame(buf.dc(), ClientWidth, ClientHeight, skin_.theme);
 }

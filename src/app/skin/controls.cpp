@@ -57,7 +57,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
       return res;
     }
     case WM_NCPAINT: {
-      WindowDc dc(hwnd, true);
+      win32::WindowDc dc(hwnd, true);
       RECT w;
       GetWindowRect(hwnd, &w);
       RECT whole{0, 0, w.right - w.left, w.bottom - w.top};
@@ -85,7 +85,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
 
 LRESULT CALLBACK BevelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_PAINT) {
-    PaintScope ps(hwnd);
+    win32::PaintScope ps(hwnd);
     RECT r;
     GetClientRect(hwnd, &r);
     FillColor(ps.dc(), r, g_skin ? g_skin->theme.bevel : GetSysColor(COLOR_BTNSHADOW));
@@ -176,7 +176,7 @@ LRESULT CALLBACK CaptionButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      PaintScope ps(hwnd);
+      win32::PaintScope ps(hwnd);
       RECT r;
       GetClientRect(hwnd, &r);
       BufferedPaint buf(ps.dc(), r.right, r.bottom);
@@ -293,7 +293,7 @@ void DrawSkinButton(const DRAWITEMSTRUCT& item, const Skin& skin) {
   if (enabled && !pressed) Line(dc, box.left + 3, box.top + 1, box.right - 3, box.top + 1, RGB(255, 255, 255));
   wchar_t text[256];
   int n = GetWindowTextW(item.hwndItem, text, 256);
-  SelectScope font(dc, skin.windowFont.get());
+  win32::SelectScope font(dc, skin.windowFont.get());
   SetBkMode(dc, TRANSPARENT);
   RECT tr = r;
   if (pressed) OffsetRect(&tr, 1, 1);
@@ -332,9 +332,9 @@ HWND CreateLabel(HWND parent, int id, const std::wstring& text, int x, int y, in
 
 void FitLabelToText(HWND label) {
   // A label's size follows its text, whatever the font's metrics here.
-  WindowDc dc(label, false);
+  win32::WindowDc dc(label, false);
   HFONT font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
-  SelectScope sel(dc.dc(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+  win32::SelectScope sel(dc.dc(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
   wchar_t text[512];
   int n = GetWindowTextW(label, text, 512);
   SIZE size{};

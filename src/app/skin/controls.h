@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/skin/theme.h"
-#include "app/win_handles.h"
+#include "platform/win32/handles.h"
 
 namespace veskaro::app::skin {
 
@@ -18,13 +18,13 @@ namespace veskaro::app::skin {
 struct Skin {
   explicit Skin(const Theme& t);
   Theme theme;
-  UniqueFont windowFont;   // MS Sans Serif, 11 px
-  UniqueFont headingFont;  // the same, underlined
-  UniqueFont linkFont;     // the same, bold and underlined
-  UniqueFont titleFont;    // Tahoma, 11 px, bold
-  UniqueFont panelFont;    // Tahoma, 11 px
-  UniqueBrush faceBrush;
-  UniqueBrush whiteBrush;
+  win32::UniqueFont windowFont;   // MS Sans Serif, 11 px
+  win32::UniqueFont headingFont;  // the same, underlined
+  win32::UniqueFont linkFont;     // the same, bold and underlined
+  win32::UniqueFont titleFont;    // Tahoma, 11 px, bold
+  win32::UniqueFont panelFont;    // Tahoma, 11 px
+  win32::UniqueBrush faceBrush;
+  win32::UniqueBrush whiteBrush;
 };
 
 // Registers the window classes of this file once per process.
