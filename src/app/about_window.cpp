@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <wincodec.h>
 #include <windowsx.h>
-#include <wrl/client.h>
 
 #include <exception>
 #include <stdexcept>
@@ -13,6 +12,7 @@
 #include "../../res/about_ids.h"
 #include "app/error_display.h"
 #include "app/skin/theme.h"
+#include "platform/win32/handles.h"
 #include "core/about_text.h"
 
 namespace veskaro::app {
@@ -108,79 +108,15 @@ constexpr UINT_PTR kMemoSubclassId = 1;
 // ---------------------------------------------------------------------------
 // Handles.
 
-struct GdiObjectDeleter {
-  void operator()(HGDIOBJ object) const {
-    if (object) DeleteObject(object);
-  }
-};
-template <typename T>
-using UniqueGdi = std::unique_ptr<std::remove_pointer_t<T>, GdiObjectDeleter>;
-using UniqueFont = UniqueGdi<HFONT>;
-using UniqueBrush = UniqueGdi<HBRUSH>;
-using UniqueBitmap = UniqueGdi<HBITMAP>;
-using UniqueRegion = UniqueGdi<HRGN>;
-using UniquePen = UniqueGdi<HPEN>;
-
-struct WindowDeleter {
-  void operator()(HWND hwnd) const {
-    if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
-  }
-};
-using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
-
-// Puts a GDI object into a DC and takes it out again.
-class SelectedObject {
- public:
-  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-  ~SelectedObject() { SelectObject(dc_, old_); }
-  SelectedObject(const SelectedObject&) = delete;
-  SelectedObject& operator=(const SelectedObject&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
-
-class PaintScope {
- public:
-  explicit PaintScope(HWND hwnd) : hwnd_(hwnd) { dc_ = BeginPaint(hwnd, &ps_); }
-  ~PaintScope() { EndPaint(hwnd_, &ps_); }
-  PaintScope(const PaintScope&) = delete;
-  PaintScope& operator=(const PaintScope&) = delete;
-  HDC dc() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  PAINTSTRUCT ps_{};
-  HDC dc_;
-};
-
-class WindowDc {
- public:
-  explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
-  ~WindowDc() { ReleaseDC(hwnd_, dc_); }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  HDC dc() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_;
-};
-
-class MemoryDc {
- public:
-  explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
-  ~MemoryDc() {
-    if (dc_) DeleteDC(dc_);
-  }
-  MemoryDc(const MemoryDc&) = delete;
-  MemoryDc& operator=(const MemoryDc&) = delete;
-  HDC dc() const { return dc_; }
-
- private:
-  HDC dc_;
-};
+using win32::PaintScope;
+using win32::SelectScope;
+using win32::UniqueBitmap;
+using win32::UniqueBrush;
+using win32::UniqueFont;
+using win32::UniquePen;
+using win32::UniqueRegion;
+using win32::UniqueWindow;
+using win32::WindowDc;
 
 // ---------------------------------------------------------------------------
 // Helpers.
@@ -236,24 +172,24 @@ UniqueBitmap LoadLogo(HINSTANCE instance, SIZE& size) {
   DWORD length = SizeofResource(instance, info);
   if (!bytes || length == 0) ThrowLastError("Loading the logo resource");
 
-  using Microsoft::WRL::ComPtr;
+  using win32::ComPtr;
   ComPtr<IWICImagingFactory> factory;
   ThrowIfFailed(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                 IID_PPV_ARGS(&factory)),
+                                 IID_PPV_ARGS(factory.put())),
                 "Creating the imaging factory");
   ComPtr<IWICStream> stream;
-  ThrowIfFailed(factory->CreateStream(&stream), "Creating an image stream");
+  ThrowIfFailed(factory->CreateStream(stream.put()), "Creating an image stream");
   ThrowIfFailed(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(bytes)), length),
                 "Opening the logo");
   ComPtr<IWICBitmapDecoder> decoder;
-  ThrowIfFailed(factory->CreateDecoderFromStream(stream.Get(), nullptr,
-                                                 WICDecodeMetadataCacheOnDemand, &decoder),
+  ThrowIfFailed(factory->CreateDecoderFromStream(stream.get(), nullptr,
+                                                 WICDecodeMetadataCacheOnDemand, decoder.put()),
                 "Decoding the logo");
   ComPtr<IWICBitmapFrameDecode> frame;
-  ThrowIfFailed(decoder->GetFrame(0, &frame), "Decoding the logo");
+  ThrowIfFailed(decoder->GetFrame(0, frame.put()), "Decoding the logo");
   ComPtr<IWICFormatConverter> converter;
-  ThrowIfFailed(factory->CreateFormatConverter(&converter), "Converting the logo");
-  ThrowIfFailed(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGR,
+  ThrowIfFailed(factory->CreateFormatConverter(converter.put()), "Converting the logo");
+  ThrowIfFailed(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGR,
                                       WICBitmapDitherTypeNone, nullptr, 0.0,
                                       WICBitmapPaletteTypeCustom),
                 "Converting the logo");
@@ -559,7 +495,7 @@ void TForm3::CreateControls() {
   SIZE extent{};
   {
     WindowDc dc(hwnd_);
-    SelectedObject selected(dc.dc(), r.creditFont.get());
+    SelectScope selected(dc.dc(), r.creditFont.get());
     std::wstring measured = kCreditLine[0] ? std::wstring(kCreditLine) : std::wstring(L" ");
     GetTextExtentPoint32W(dc.dc(), measured.c_str(), static_cast<int>(measured.size()), &extent);
   }
@@ -717,8 +653,8 @@ void TForm3::OnPaint() {
     UniqueBrush brush(CreateSolidBrush(fill));
     UniquePen pen(CreatePen(PS_SOLID, 1, theme.border));
     {
-      SelectedObject b(dc, brush.get());
-      SelectedObject p(dc, pen.get());
+      SelectScope b(dc, brush.get());
+      SelectScope p(dc, pen.get());
       RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, 4, 4);
     }
     COLORREF glyph = button == TitleButton::Close && hotButton_ == button ? RGB(192, 32, 32)
@@ -729,7 +665,7 @@ void TForm3::OnPaint() {
       FillSolid(dc, {cx - 4, cy + 2, cx + 4, cy + 4}, glyph);
     } else {
       UniquePen glyphPen(CreatePen(PS_SOLID, 2, glyph));
-      SelectedObject p(dc, glyphPen.get());
+      SelectScope p(dc, glyphPen.get());
       MoveToEx(dc, cx - 4, cy - 4, nullptr);
       LineTo(dc, cx + 4, cy + 4);
       MoveToEx(dc, cx + 3, cy - 4, nullptr);
@@ -738,7 +674,7 @@ void TForm3::OnPaint() {
   }
 
   {
-    SelectedObject font(dc, r.captionFont.get());
+    SelectScope font(dc, r.captionFont.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, active_ ? RGB(0, 0, 0) : GetSysColor(COLOR_INACTIVECAPTION));
     RECT text{kCaptionLeft, 0, TitleButtonRect(TitleButton::Minimise).left - 4, kTitleBarHeight};
@@ -767,7 +703,7 @@ namespace {
 // Where each tab lies in the page control's tab row.
 void TabRects(HWND pageControl, HFONT font, const std::wstring (&titles)[2], RECT (&rects)[2]) {
   WindowDc dc(pageControl);
-  SelectedObject selected(dc.dc(), font);
+  SelectScope selected(dc.dc(), font);
   int left = kTabsLeft;
   for (int i = 0; i < 2; ++i) {
     SIZE size{};
@@ -833,7 +769,7 @@ void TForm3::PaintPageControl(HDC dc, const RECT& client) {
 
   RECT tabs[2];
   TabRects(pageControl_, r.windowFont.get(), r.pageTitles, tabs);
-  SelectedObject font(dc, r.windowFont.get());
+  SelectScope font(dc, r.windowFont.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0, 0, 0));
   // The inactive tab first, lower; the active one over it, open to its page.
@@ -938,7 +874,7 @@ void TForm3::SyncScrollBar() {
   TEXTMETRICW metrics{};
   {
     WindowDc dc(memo_);
-    SelectedObject font(dc.dc(), resources_->windowFont.get());
+    SelectScope font(dc.dc(), resources_->windowFont.get());
     GetTextMetricsW(dc.dc(), &metrics);
   }
   int lineHeight = metrics.tmHeight > 0 ? metrics.tmHeight : 1;
@@ -1017,12 +953,12 @@ void TForm3::PaintLogoUnder(HWND child, HDC dc) {
   GetClientRect(image_, &image);
   POINT offset{0, 0};
   MapWindowPoints(child, image_, &offset, 1);
-  MemoryDc memory(dc);
-  if (!memory.dc()) return;
-  SelectedObject bitmap(memory.dc(), r.logo.get());
+  const win32::UniqueMemoryDc memory(CreateCompatibleDC(dc));
+  if (!memory) return;
+  SelectScope bitmap(memory.get(), r.logo.get());
   SetStretchBltMode(dc, HALFTONE);
   SetBrushOrgEx(dc, 0, 0, nullptr);
-  StretchBlt(dc, -offset.x, -offset.y, image.right, image.bottom, memory.dc(), 0, 0, r.logoSize.cx,
+  StretchBlt(dc, -offset.x, -offset.y, image.right, image.bottom, memory.get(), 0, 0, r.logoSize.cx,
              r.logoSize.cy, SRCCOPY);
 }
 

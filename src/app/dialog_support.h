@@ -1,12 +1,10 @@
-// Small pieces the dialogs share: the metafile handle, strings from the
+// Small pieces the dialogs share: strings from the
 // program's resources, entry points taken by ordinal.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
-
-#include "app/win_handles.h"
 
 namespace veskaro::app {
 
@@ -17,9 +15,6 @@ HINSTANCE ResourceModule();
 // A string from the string table; throws when it is missing, since every
 // user-visible text must come from there.
 std::wstring LoadResourceString(UINT id);
-
-inline void CloseEnhMetaFile(HENHMETAFILE metafile) { DeleteEnhMetaFile(metafile); }
-using UniqueEnhMetaFile = skin::UniqueHandle<HENHMETAFILE, CloseEnhMetaFile>;
 
 // Casts what GetProcAddress returns to the entry point's real type.
 template <typename Function>

@@ -31,7 +31,7 @@ std::wstring DialogItemText(HWND dialog, int id) {
 void ShowIcons(HWND dialog, PickerState& state, const std::wstring& path, int select) {
   HWND list = GetDlgItem(dialog, IDC_ICON_LIST);
   ListView_DeleteAllItems(list);
-  const std::vector<skin::UniqueIcon> icons = ExtractLargeIcons(path);
+  const std::vector<win32::UniqueIcon> icons = ExtractLargeIcons(path);
   HIMAGELIST images = ImageList_Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
                                        ILC_COLOR32 | ILC_MASK, static_cast<int>(icons.size()), 0);
   for (const auto& icon : icons) ImageList_AddIcon(images, icon.get());
@@ -160,8 +160,8 @@ std::wstring SystemShellLibraryPath() {
   return std::wstring(folder, length) + L"\\shell32.dll";
 }
 
-std::vector<skin::UniqueIcon> ExtractLargeIcons(const std::wstring& path) {
-  std::vector<skin::UniqueIcon> icons;
+std::vector<win32::UniqueIcon> ExtractLargeIcons(const std::wstring& path) {
+  std::vector<win32::UniqueIcon> icons;
   if (path.empty()) return icons;
   std::vector<wchar_t> expanded(32768);
   const DWORD length = ExpandEnvironmentStringsW(path.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
@@ -177,7 +177,7 @@ std::vector<skin::UniqueIcon> ExtractLargeIcons(const std::wstring& path) {
   }
   for (HICON icon : raw) icons.emplace_back(icon);
   // The list's positions must stay the file's indexes: stop at the first gap.
-  icons.erase(std::find_if(icons.begin(), icons.end(), [](const skin::UniqueIcon& icon) { return !icon; }), icons.end());
+  icons.erase(std::find_if(icons.begin(), icons.end(), [](const win32::UniqueIcon& icon) { return !icon; }), icons.end());
   return icons;
 }
 

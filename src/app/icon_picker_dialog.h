@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/dialog_support.h"
+#include "platform/win32/handles.h"
 
 namespace veskaro::app {
 
@@ -21,7 +22,7 @@ int WINAPI ShowIconPickerDialog(HWND owner, PWSTR path, UINT capacity, int* inde
 
 // The large icons of a file, in index order; empty when it has none or
 // cannot be read. Environment variables in the path are expanded.
-std::vector<skin::UniqueIcon> ExtractLargeIcons(const std::wstring& path);
+std::vector<win32::UniqueIcon> ExtractLargeIcons(const std::wstring& path);
 
 // The system folder's shell32.dll, where an empty starting path leads.
 std::wstring SystemShellLibraryPath();

@@ -11,14 +11,11 @@
 #include "app/editor_dialogs.h"
 #include "app/error_display.h"
 #include "app/settings_store.h"
+#include "app/skin/paint.h"
 #include "app/text.h"
 #include "veskaro_ids.h"
 
-#if __has_include("app/shell_tree.h")
 #include "app/shell_tree.h"
-#else
-#include "app/shell_tree_standin.h"
-#endif
 
 namespace veskaro::app {
 
@@ -95,7 +92,7 @@ TForm1::~TForm1() {
 void TForm1::BuildLayout() {
   using namespace skin;
   HFONT font = skin_.windowFont.get();
-  if (skin::UniqueRegion region(CreateFrameRegion(ClientWidth, ClientHeight, skin_.theme.rounding)); region) {
+  if (win32::UniqueRegion region(CreateFrameRegion(ClientWidth, ClientHeight, skin_.theme.rounding)); region) {
     if (SetWindowRgn(hwnd_, region.get(), FALSE)) region.release();  // the system owns it now
   }
   titleBar_ = std::make_unique<TitleBar>(hwnd_, ResString(IDS_CAPTION), skin_);
@@ -109,11 +106,11 @@ void TForm1::BuildLayout() {
   for (int i = 0; i < 7; ++i) editingButtons_[i] = GetDlgItem(hwnd_, kEditingButtonIds[i]);
 
   // Labels and separator lines take no focus.
-  CreateLabel(hwnd_, ids::Label2, ResString(IDS_LABEL2), 10, 211, 126, 13, skin_.headingFont.get());
-  CreateLabel(hwnd_, ids::Label1, ResString(IDS_LABEL1), 10, 273, 120, 13, skin_.headingFont.get());
-  label4_ = CreateLabel(hwnd_, ids::Label4, ResString(IDS_LABEL4), 90, 298, 71, 13, font);
-  CreateLabel(hwnd_, ids::Label6, ResString(IDS_LABEL6), 8, 360, 152, 13, skin_.headingFont.get());
-  label7_ = CreateLabel(hwnd_, ids::Label7, ResString(IDS_LABEL7), 74, 413, 109, 13, skin_.linkFont.get());
+  CreateLabel(hwnd_, ids::Label2, ResString(IDS_LABEL2), 10, 211, 126, 13, skin_.headingFont.get(), &skin_);
+  CreateLabel(hwnd_, ids::Label1, ResString(IDS_LABEL1), 10, 273, 120, 13, skin_.headingFont.get(), &skin_);
+  label4_ = CreateLabel(hwnd_, ids::Label4, ResString(IDS_LABEL4), 90, 298, 71, 13, font, &skin_);
+  CreateLabel(hwnd_, ids::Label6, ResString(IDS_LABEL6), 8, 360, 152, 13, skin_.headingFont.get(), &skin_);
+  label7_ = CreateLabel(hwnd_, ids::Label7, ResString(IDS_LABEL7), 74, 413, 109, 13, skin_.linkFont.get(), &skin_);
   TrackHover(label7_);
   for (int y : {50, 199, 265, 352, 408, 430}) CreateBevel(hwnd_, 4, y, 243, 1);
   for (int x : {4, 247}) CreateBevel(hwnd_, x, 50, 1, 380);
@@ -251,7 +248,7 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TForm1::OnPaint() {
-  skin::PaintScope ps(hwnd_);
+  win32::PaintScope ps(hwnd_);
   skin::BufferedPaint buf(ps.dc(), ClientWidth, ClientHeight);
   skin::PaintFrame(buf.dc(), ClientWidth, ClientHeight, skin_.theme);
 }

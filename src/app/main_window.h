@@ -101,7 +101,7 @@ class TForm1 final : public EditorView {
   COLORREF sampleText_ = 0;
   COLORREF sampleBack_ = 0;
   bool sampleTransparent_ = true;
-  skin::UniqueBrush sampleBrush_;
+  win32::UniqueBrush sampleBrush_;
   // Label7: the layout's blue until FormCreate makes it the link colour.
   COLORREF linkColor_ = RGB(0, 0, 255);
 };

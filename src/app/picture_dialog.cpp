@@ -3,7 +3,6 @@
 #include <commdlg.h>
 #include <dlgs.h>
 #include <wincodec.h>
-#include <wrl/client.h>
 
 #include <algorithm>
 #include <array>
@@ -14,9 +13,7 @@
 #include <vector>
 
 #include "../../res/dialogs_ids.h"
-#include "platform/win32/unique_handle.h"
-
-using Microsoft::WRL::ComPtr;
+#include "platform/win32/handles.h"
 
 namespace veskaro::app {
 namespace {
@@ -74,7 +71,7 @@ std::optional<std::vector<BYTE>> ReadSmallFile(const std::wstring& path, LONGLON
 }
 
 SIZE ScreenPixelsPerInch() {
-  const skin::WindowDc screen(nullptr, false);
+  const win32::WindowDc screen(nullptr, false);
   SIZE dpi{96, 96};
   if (screen.dc()) {
     dpi.cx = GetDeviceCaps(screen.dc(), LOGPIXELSX);
@@ -114,7 +111,7 @@ std::optional<SIZE> MetafilePixelSize(HENHMETAFILE metafile) {
 }
 
 std::optional<PicturePreview> LoadEnhancedMetafile(const std::vector<BYTE>& bytes) {
-  UniqueEnhMetaFile metafile(SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data()));
+  win32::UniqueEnhMetaFile metafile(SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data()));
   if (!metafile) return std::nullopt;
   const auto size = MetafilePixelSize(metafile.get());
   if (!size) return std::nullopt;
@@ -131,14 +128,14 @@ std::optional<PicturePreview> LoadWindowsMetafile(const std::vector<BYTE>& bytes
       return std::nullopt;
     METAFILEPICT picture{MM_ANISOTROPIC, MulDiv(width, 2540, unitsPerInch), MulDiv(height, 2540, unitsPerInch),
                          nullptr};
-    UniqueEnhMetaFile metafile(SetWinMetaFileBits(static_cast<UINT>(bytes.size() - kPlaceableHeaderBytes),
+    win32::UniqueEnhMetaFile metafile(SetWinMetaFileBits(static_cast<UINT>(bytes.size() - kPlaceableHeaderBytes),
                                                   bytes.data() + kPlaceableHeaderBytes, nullptr, &picture));
     if (!metafile) return std::nullopt;
     const SIZE dpi = ScreenPixelsPerInch();
     return PicturePreview::FromMetafile(
         std::move(metafile), SIZE{MulDiv(width, dpi.cx, unitsPerInch), MulDiv(height, dpi.cy, unitsPerInch)});
   }
-  UniqueEnhMetaFile metafile(SetWinMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data(), nullptr, nullptr));
+  win32::UniqueEnhMetaFile metafile(SetWinMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data(), nullptr, nullptr));
   if (!metafile) return std::nullopt;
   const auto size = MetafilePixelSize(metafile.get());
   if (!size) return std::nullopt;
@@ -148,43 +145,43 @@ std::optional<PicturePreview> LoadWindowsMetafile(const std::vector<BYTE>& bytes
 // JPEG, BMP, ICO and whatever else the imaging component decodes. Of the
 // frames of an icon the largest is shown.
 std::optional<PicturePreview> LoadWithImagingComponent(const std::wstring& path) {
-  ComPtr<IWICImagingFactory> factory;
-  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))))
+  win32::ComPtr<IWICImagingFactory> factory;
+  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.put()))))
     return std::nullopt;
-  ComPtr<IWICBitmapDecoder> decoder;
+  win32::ComPtr<IWICBitmapDecoder> decoder;
   if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                WICDecodeMetadataCacheOnDemand, &decoder)))
+                                                WICDecodeMetadataCacheOnDemand, decoder.put())))
     return std::nullopt;
   UINT frameCount = 0;
   if (FAILED(decoder->GetFrameCount(&frameCount)) || frameCount == 0) return std::nullopt;
 
-  ComPtr<IWICBitmapFrameDecode> best;
+  win32::ComPtr<IWICBitmapFrameDecode> best;
   UINT width = 0, height = 0;
   for (UINT i = 0; i < std::min(frameCount, 256u); ++i) {
-    ComPtr<IWICBitmapFrameDecode> frame;
+    win32::ComPtr<IWICBitmapFrameDecode> frame;
     UINT w = 0, h = 0;
-    if (FAILED(decoder->GetFrame(i, &frame)) || FAILED(frame->GetSize(&w, &h))) continue;
+    if (FAILED(decoder->GetFrame(i, frame.put())) || FAILED(frame->GetSize(&w, &h))) continue;
     if (!best || static_cast<UINT64>(w) * h > static_cast<UINT64>(width) * height) {
-      best = frame;
+      best = std::move(frame);
       width = w;
       height = h;
     }
   }
   if (!best || width == 0 || height == 0) return std::nullopt;
 
-  ComPtr<IWICBitmapSource> source;
-  if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, best.Get(), &source))) return std::nullopt;
+  win32::ComPtr<IWICBitmapSource> source;
+  if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, best.get(), source.put()))) return std::nullopt;
 
   const RECT fitted = FitPicture(SIZE{static_cast<LONG>(width), static_cast<LONG>(height)},
                                  RECT{0, 0, static_cast<LONG>(kMaxPreviewSide), static_cast<LONG>(kMaxPreviewSide)});
   const UINT keptWidth = static_cast<UINT>(fitted.right - fitted.left);
   const UINT keptHeight = static_cast<UINT>(fitted.bottom - fitted.top);
   if (keptWidth != width || keptHeight != height) {
-    ComPtr<IWICBitmapScaler> scaler;
-    if (FAILED(factory->CreateBitmapScaler(&scaler)) ||
-        FAILED(scaler->Initialize(source.Get(), keptWidth, keptHeight, WICBitmapInterpolationModeFant)))
+    win32::ComPtr<IWICBitmapScaler> scaler;
+    if (FAILED(factory->CreateBitmapScaler(scaler.put())) ||
+        FAILED(scaler->Initialize(source.get(), keptWidth, keptHeight, WICBitmapInterpolationModeFant)))
       return std::nullopt;
-    source = scaler;
+    source = std::move(scaler);
   }
 
   BITMAPINFO info{};
@@ -195,7 +192,7 @@ std::optional<PicturePreview> LoadWithImagingComponent(const std::wstring& path)
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  skin::UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  win32::UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap || !bits) return std::nullopt;
   const UINT stride = keptWidth * 4;
   if (FAILED(source->CopyPixels(nullptr, stride, stride * keptHeight, static_cast<BYTE*>(bits))))
@@ -309,7 +306,7 @@ UINT_PTR CALLBACK PreviewHook(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-PicturePreview PicturePreview::FromBitmap(skin::UniqueBitmap bitmap, SIZE bitmapSize, SIZE pictureSize) {
+PicturePreview PicturePreview::FromBitmap(win32::UniqueBitmap bitmap, SIZE bitmapSize, SIZE pictureSize) {
   PicturePreview preview;
   preview.bitmap_ = std::move(bitmap);
   preview.bitmapSize_ = bitmapSize;
@@ -317,7 +314,7 @@ PicturePreview PicturePreview::FromBitmap(skin::UniqueBitmap bitmap, SIZE bitmap
   return preview;
 }
 
-PicturePreview PicturePreview::FromMetafile(UniqueEnhMetaFile metafile, SIZE pictureSize) {
+PicturePreview PicturePreview::FromMetafile(win32::UniqueEnhMetaFile metafile, SIZE pictureSize) {
   PicturePreview preview;
   preview.metafile_ = std::move(metafile);
   preview.size_ = pictureSize;
@@ -330,8 +327,8 @@ void PicturePreview::Draw(HDC dc, const RECT& box) const {
   if (metafile_) {
     PlayEnhMetaFile(dc, metafile_.get(), &target);
   } else if (bitmap_) {
-    const skin::UniqueMemoryDc memory(CreateCompatibleDC(dc));
-    const skin::SelectScope selected(memory.get(), bitmap_.get());
+    const win32::UniqueMemoryDc memory(CreateCompatibleDC(dc));
+    const win32::SelectScope selected(memory.get(), bitmap_.get());
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     AlphaBlend(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, memory.get(), 0,
                0, bitmapSize_.cx, bitmapSize_.cy, blend);

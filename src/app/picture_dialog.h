@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/dialog_support.h"
+#include "platform/win32/handles.h"
 
 namespace veskaro::app {
 
@@ -16,8 +17,8 @@ namespace veskaro::app {
 // BMP, ICO through WIC) or an enhanced metafile (EMF, and WMF converted).
 class PicturePreview {
  public:
-  static PicturePreview FromBitmap(skin::UniqueBitmap bitmap, SIZE bitmapSize, SIZE pictureSize);
-  static PicturePreview FromMetafile(UniqueEnhMetaFile metafile, SIZE pictureSize);
+  static PicturePreview FromBitmap(win32::UniqueBitmap bitmap, SIZE bitmapSize, SIZE pictureSize);
+  static PicturePreview FromMetafile(win32::UniqueEnhMetaFile metafile, SIZE pictureSize);
 
   // The picture's own size in pixels (for a metafile, at the screen's
   // resolution), whatever was kept for drawing.
@@ -28,9 +29,9 @@ class PicturePreview {
 
  private:
   PicturePreview() = default;
-  skin::UniqueBitmap bitmap_;
+  win32::UniqueBitmap bitmap_;
   SIZE bitmapSize_{};
-  UniqueEnhMetaFile metafile_;
+  win32::UniqueEnhMetaFile metafile_;
   SIZE size_{};
 };
 

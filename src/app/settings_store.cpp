@@ -2,15 +2,11 @@
 
 #include <stdexcept>
 
-#if VESKARO_HAVE_WIN32_PORTS
 #include "platform/platform.h"
-#endif
 
 namespace veskaro::app {
 
 namespace {
-
-#if VESKARO_HAVE_WIN32_PORTS
 
 // The real store with the ports it needs, kept alive together.
 class PlatformStore final : public FolderSettingsStore {
@@ -26,26 +22,6 @@ class PlatformStore final : public FolderSettingsStore {
   std::unique_ptr<TextCodec> codePage_;
   FileFolderSettingsStore store_;
 };
-
-#else
-
-// A build without the Win32 ports: loading behaves as for a folder without
-// Desktop.ini; saving and removing say that they are unavailable instead of
-// pretending to succeed.
-class PlatformStore final : public FolderSettingsStore {
- public:
-  void Load(FolderState& s) override {
-    s.TextBackColor = ColorNone;
-    s.TextColor = 0;
-    s.ImagePath.clear();
-    s.IconFileName.clear();
-    s.IconIndexValue = 0;
-  }
-  void Save(const FolderState&, bool) override { throw std::runtime_error("Saving is not available in this build"); }
-  void Remove(const FolderState&) override { throw std::runtime_error("Removing is not available in this build"); }
-};
-
-#endif
 
 }  // namespace
 

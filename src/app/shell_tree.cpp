@@ -8,14 +8,14 @@
 #include <algorithm>
 #include <atomic>
 #include <stdexcept>
+#include <system_error>
 #include <vector>
 
-#include "app/shell_handles.h"
 #include "app/shell_tree_watcher.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/wide.h"
 
 namespace veskaro::app {
-
-using namespace shell;
 
 namespace {
 
@@ -39,10 +39,15 @@ constexpr int kUnknownIcon = -1;
 
 std::atomic<std::size_t> g_liveItems{0};
 
+// A failed HRESULT as an exception that says which call failed.
+void ThrowIfFailed(HRESULT hr, const char* what) {
+  if (FAILED(hr)) throw std::system_error(static_cast<int>(hr), std::system_category(), what);
+}
+
 // One folder as listed: a plain directory usually comes with its name, which
 // is then its display name too.
 struct Listed {
-  UniqueChildPidl pidl;
+  win32::UniqueChildPidl pidl;
   std::wstring name;
   bool plain = false;
 };
@@ -51,13 +56,13 @@ struct Listed {
 // been listed, the folder object that listed them (it names and compares
 // them later).
 struct Item {
-  explicit Item(UniqueAbsolutePidl p) : pidl(std::move(p)) { ++g_liveItems; }
+  explicit Item(win32::UniqueAbsolutePidl p) : pidl(std::move(p)) { ++g_liveItems; }
   ~Item() { --g_liveItems; }
   Item(const Item&) = delete;
   Item& operator=(const Item&) = delete;
 
-  UniqueAbsolutePidl pidl;
-  ComPtr<IShellFolder> folder;
+  win32::UniqueAbsolutePidl pidl;
+  win32::ComPtr<IShellFolder> folder;
   bool listed = false;
   bool fileSystem = false;  // a directory: its children are directories or files too
   bool plain = false;       // a directory without customisation: the shell's standard icons
@@ -69,9 +74,9 @@ struct Item {
 };
 
 std::wstring TakeStrRet(STRRET& strret, PCUITEMID_CHILD pidl) {
-  UniqueCoString text;
-  if (FAILED(StrRetToStrW(&strret, pidl, text.Put())) || !text) return {};
-  return text.Get();
+  win32::UniqueCoString text;
+  if (FAILED(StrRetToStrW(&strret, pidl, text.put())) || !text) return {};
+  return text.get();
 }
 
 std::wstring DisplayName(IShellFolder* folder, PCUITEMID_CHILD pidl, SHGDNF flags) {
@@ -125,7 +130,7 @@ class ShellTree::Impl {
   void Create(HWND parent, int controlId, const RECT& bounds);
   void Teardown();
 
-  HWND host() const { return host_.Get(); }
+  HWND host() const { return host_.get(); }
   HWND tree() const { return tree_; }
   std::string Path() const;
   bool SelectPath(const std::string& utf8Path);
@@ -148,9 +153,9 @@ class ShellTree::Impl {
   bool ForwardMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
   Item* ItemOf(HTREEITEM item) const;
-  HTREEITEM InsertItem(HTREEITEM parent, HTREEITEM after, UniqueAbsolutePidl pidl,
+  HTREEITEM InsertItem(HTREEITEM parent, HTREEITEM after, win32::UniqueAbsolutePidl pidl,
                        const wchar_t* text, bool plain = false);
-  bool ListChildren(const Item& item, ComPtr<IShellFolder>& folder,
+  bool ListChildren(const Item& item, win32::ComPtr<IShellFolder>& folder,
                     std::vector<Listed>& children) const;
   void ExpandFirstTime(HTREEITEM handle, Item& item);
   void Fill(HTREEITEM handle, Item& item, std::size_t count);
@@ -165,21 +170,21 @@ class ShellTree::Impl {
 
   ChangeHandler onChange_;
   ErrorHandler onError_;
-  ComPtr<IShellFolder> desktop_;
-  UniqueFont font_;
-  UniqueWindow host_;
+  win32::ComPtr<IShellFolder> desktop_;
+  win32::UniqueFont font_;
+  win32::UniqueWindow host_;
   HWND tree_ = nullptr;
   HTREEITEM root_ = nullptr;
   int plainFolderIcon_ = kUnknownIcon;
   int plainFolderOpenIcon_ = kUnknownIcon;
-  std::unique_ptr<FolderWatcher> watcher_;
+  std::unique_ptr<shell::FolderWatcher> watcher_;
   std::vector<HTREEITEM> filling_;  // nodes with children still to insert, oldest first
   bool fillPosted_ = false;
   WPARAM generation_ = 0;
   bool quiet_ = false;       // selection changes made by us that onChange must not see
   bool destroying_ = false;  // no more notifications to our callers
-  ComPtr<IContextMenu2> menu2_;
-  ComPtr<IContextMenu3> menu3_;
+  win32::ComPtr<IContextMenu2> menu2_;
+  win32::ComPtr<IContextMenu3> menu3_;
 };
 
 LRESULT CALLBACK ShellTree::Impl::HostProc(HWND hwnd, UINT message, WPARAM wParam,
@@ -224,7 +229,7 @@ void ShellTree::Impl::OnNcDestroy() {
   destroying_ = true;
   tree_ = nullptr;
   root_ = nullptr;
-  host_.Release();  // already gone; nothing left to destroy
+  host_.release();  // already gone; nothing left to destroy
 }
 
 void ShellTree::Impl::Create(HWND parent, int controlId, const RECT& bounds) {
@@ -233,16 +238,16 @@ void ShellTree::Impl::Create(HWND parent, int controlId, const RECT& bounds) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   RegisterHostClass(instance, HostProc);
 
-  ThrowIfFailed(SHGetDesktopFolder(desktop_.Put()), "SHGetDesktopFolder");
-  UniqueAbsolutePidl rootPidl;
-  ThrowIfFailed(SHGetFolderLocation(nullptr, CSIDL_DRIVES, nullptr, 0, rootPidl.Put()),
+  ThrowIfFailed(SHGetDesktopFolder(desktop_.put()), "SHGetDesktopFolder");
+  win32::UniqueAbsolutePidl rootPidl;
+  ThrowIfFailed(SHGetFolderLocation(nullptr, CSIDL_DRIVES, nullptr, 0, rootPidl.put()),
                 "SHGetFolderLocation(CSIDL_DRIVES)");
 
-  font_.Reset(CreateFontW(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+  font_.reset(CreateFontW(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                           DEFAULT_PITCH | FF_SWISS, kFontFace));
 
-  host_.Reset(CreateWindowExW(WS_EX_CONTROLPARENT, kHostClassName, L"",
+  host_.reset(CreateWindowExW(WS_EX_CONTROLPARENT, kHostClassName, L"",
                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, bounds.left, bounds.top,
                               bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), instance,
@@ -254,12 +259,12 @@ void ShellTree::Impl::Create(HWND parent, int controlId, const RECT& bounds) {
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
                               TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP,
                           0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top,
-                          host_.Get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTreeControlId)),
+                          host_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTreeControlId)),
                           instance, nullptr);
   if (!tree_)
     throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
                             "CreateWindowExW(SysTreeView32)");
-  if (font_) SendMessageW(tree_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  if (font_) SendMessageW(tree_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   TreeView_SetBkColor(tree_, kBackground);
   TreeView_SetTextColor(tree_, kTextColor);
   TreeView_SetIndent(tree_, kIndent);
@@ -268,7 +273,7 @@ void ShellTree::Impl::Create(HWND parent, int controlId, const RECT& bounds) {
   // borrows it (a tree view never destroys its image lists).
   SHFILEINFOW info{};
   const auto images = reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoW(reinterpret_cast<const wchar_t*>(rootPidl.Get()), 0, &info, sizeof info,
+      SHGetFileInfoW(reinterpret_cast<const wchar_t*>(rootPidl.get()), 0, &info, sizeof info,
                      SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
   if (images) TreeView_SetImageList(tree_, images, TVSIL_NORMAL);
   // The shell gives every directory without a customisation the same two
@@ -282,9 +287,9 @@ void ShellTree::Impl::Create(HWND parent, int controlId, const RECT& bounds) {
       (open ? plainFolderOpenIcon_ : plainFolderIcon_) = plain.iIcon;
   }
 
-  watcher_ = std::make_unique<FolderWatcher>(host_.Get(), kFolderChangedMessage);
+  watcher_ = std::make_unique<shell::FolderWatcher>(host_.get(), kFolderChangedMessage);
 
-  const std::wstring rootName = DisplayName(desktop_.Get(), reinterpret_cast<PCUITEMID_CHILD>(rootPidl.Get()), SHGDN_NORMAL);
+  const std::wstring rootName = DisplayName(desktop_.get(), reinterpret_cast<PCUITEMID_CHILD>(rootPidl.get()), SHGDN_NORMAL);
   quiet_ = true;
   root_ = InsertItem(TVI_ROOT, TVI_LAST, std::move(rootPidl), rootName.c_str());
   if (!root_) {
@@ -303,7 +308,7 @@ void ShellTree::Impl::Teardown() {
   destroying_ = true;
   if (watcher_) watcher_->Stop();
   if (tree_) TreeView_DeleteAllItems(tree_);
-  host_.Reset();
+  host_.reset();
   watcher_.reset();
   tree_ = nullptr;
 }
@@ -317,7 +322,7 @@ Item* ShellTree::Impl::ItemOf(HTREEITEM handle) const {
   return reinterpret_cast<Item*>(item.lParam);
 }
 
-HTREEITEM ShellTree::Impl::InsertItem(HTREEITEM parent, HTREEITEM after, UniqueAbsolutePidl pidl,
+HTREEITEM ShellTree::Impl::InsertItem(HTREEITEM parent, HTREEITEM after, win32::UniqueAbsolutePidl pidl,
                                       const wchar_t* text, bool plain) {
   auto owned = std::make_unique<Item>(std::move(pidl));
   owned->plain = plain;
@@ -336,14 +341,14 @@ HTREEITEM ShellTree::Impl::InsertItem(HTREEITEM parent, HTREEITEM after, UniqueA
   return handle;
 }
 
-bool ShellTree::Impl::ListChildren(const Item& item, ComPtr<IShellFolder>& folder,
+bool ShellTree::Impl::ListChildren(const Item& item, win32::ComPtr<IShellFolder>& folder,
                                    std::vector<Listed>& children) const {
   children.clear();
-  if (FAILED(desktop_->BindToObject(item.pidl.Get(), nullptr, IID_IShellFolder, folder.PutVoid())))
+  if (FAILED(desktop_->BindToObject(item.pidl.get(), nullptr, IID_IShellFolder, folder.put_void())))
     return false;
-  ComPtr<IEnumIDList> items;
+  win32::ComPtr<IEnumIDList> items;
   // No owner window: a drive without media must not raise a prompt from here.
-  const HRESULT hr = folder->EnumObjects(nullptr, SHCONTF_FOLDERS, items.Put());
+  const HRESULT hr = folder->EnumObjects(nullptr, SHCONTF_FOLDERS, items.put());
   if (FAILED(hr)) return false;
   if (hr == S_FALSE || !items) return true;
   PITEMID_CHILD batch[64];
@@ -353,11 +358,11 @@ bool ShellTree::Impl::ListChildren(const Item& item, ComPtr<IShellFolder>& folde
     if (FAILED(got)) break;
     for (ULONG i = 0; i < fetched; ++i) {
       Listed child;
-      child.pidl.Reset(batch[i]);
-      PCUITEMID_CHILD one = child.pidl.Get();
+      child.pidl.reset(batch[i]);
+      PCUITEMID_CHILD one = child.pidl.get();
       WIN32_FIND_DATAW data;
       if (item.fileSystem &&
-          SUCCEEDED(SHGetDataFromIDListW(folder.Get(), one, SHGDFIL_FINDDATA, &data, sizeof data))) {
+          SUCCEEDED(SHGetDataFromIDListW(folder.get(), one, SHGDFIL_FINDDATA, &data, sizeof data))) {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) continue;
         child.plain = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
                       !(data.dwFileAttributes & kCustomisable) && data.cFileName[0];
@@ -384,7 +389,7 @@ namespace {
 void SortListed(IShellFolder* folder, std::vector<Listed>::iterator first,
                 std::vector<Listed>::iterator last, std::size_t leading) {
   const auto less = [folder](const Listed& a, const Listed& b) {
-    return ShellLess(folder, a.pidl.Get(), b.pidl.Get());
+    return ShellLess(folder, a.pidl.get(), b.pidl.get());
   };
   if (static_cast<std::size_t>(last - first) > leading)
     std::partial_sort(first, first + static_cast<std::ptrdiff_t>(leading), last, less);
@@ -405,15 +410,15 @@ void ShellTree::Impl::SetHasChildren(HTREEITEM handle, int children) {
 void ShellTree::Impl::ExpandFirstTime(HTREEITEM handle, Item& item) {
   item.listed = true;
   wchar_t directory[MAX_PATH];
-  item.fileSystem = SHGetPathFromIDListW(item.pidl.Get(), directory) && directory[0];
+  item.fileSystem = SHGetPathFromIDListW(item.pidl.get(), directory) && directory[0];
   std::vector<Listed> children;
-  ComPtr<IShellFolder> folder;
+  win32::ComPtr<IShellFolder> folder;
   if (!ListChildren(item, folder, children) || children.empty()) {
     SetHasChildren(handle, 0);
     return;
   }
   // Only the first batch needs its order before anything shows.
-  SortListed(folder.Get(), children.begin(), children.end(), kFirstBatch);
+  SortListed(folder.get(), children.begin(), children.end(), kFirstBatch);
   item.folder = std::move(folder);
   item.unfilled = std::move(children);
   item.filled = 0;
@@ -423,7 +428,7 @@ void ShellTree::Impl::ExpandFirstTime(HTREEITEM handle, Item& item) {
   Fill(handle, item, kFirstBatch);
   if (item.filled < item.unfilled.size()) {
     filling_.push_back(handle);
-    if (!fillPosted_) fillPosted_ = PostMessageW(host_.Get(), kFillMessage, 0, 0) != FALSE;
+    if (!fillPosted_) fillPosted_ = PostMessageW(host_.get(), kFillMessage, 0, 0) != FALSE;
   }
   SetHasChildren(handle, TreeView_GetChild(tree_, handle) ? 1 : 0);
 }
@@ -431,14 +436,14 @@ void ShellTree::Impl::ExpandFirstTime(HTREEITEM handle, Item& item) {
 // Appends the next `count` listed children of the node to the tree.
 void ShellTree::Impl::Fill(HTREEITEM handle, Item& item, std::size_t count) {
   if (!item.restSorted && item.filled > 0) {
-    SortListed(item.folder.Get(), item.unfilled.begin() + static_cast<std::ptrdiff_t>(item.filled),
+    SortListed(item.folder.get(), item.unfilled.begin() + static_cast<std::ptrdiff_t>(item.filled),
                item.unfilled.end(), item.unfilled.size());
     item.restSorted = true;
   }
   const std::size_t end = std::min(item.unfilled.size(), item.filled + count);
   for (; item.filled < end; ++item.filled) {
     const Listed& child = item.unfilled[item.filled];
-    UniqueAbsolutePidl absolute(ILCombine(item.pidl.Get(), child.pidl.Get()));
+    win32::UniqueAbsolutePidl absolute(ILCombine(item.pidl.get(), child.pidl.get()));
     if (absolute)
       InsertItem(handle, TVI_LAST, std::move(absolute),
                  child.name.empty() ? nullptr : child.name.c_str(), child.plain);
@@ -471,7 +476,7 @@ void ShellTree::Impl::OnFill() {
   } else {
     filling_.erase(filling_.begin());
   }
-  if (!filling_.empty()) fillPosted_ = PostMessageW(host_.Get(), kFillMessage, 0, 0) != FALSE;
+  if (!filling_.empty()) fillPosted_ = PostMessageW(host_.get(), kFillMessage, 0, 0) != FALSE;
 }
 
 // Lists the node's folders again and merges them into the tree: folders that
@@ -488,9 +493,9 @@ void ShellTree::Impl::Relist(HTREEITEM handle) {
   }
   FillAll(handle);
   std::vector<Listed> fresh;
-  ComPtr<IShellFolder> folder;
+  win32::ComPtr<IShellFolder> folder;
   if (!ListChildren(*item, folder, fresh)) return;
-  IShellFolder* sorter = folder.Get();
+  IShellFolder* sorter = folder.get();
   SortListed(sorter, fresh.begin(), fresh.end(), fresh.size());
 
   SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
@@ -505,7 +510,7 @@ void ShellTree::Impl::Relist(HTREEITEM handle) {
       order = -1;
     } else {
       const Item* shown = ItemOf(existing);
-      order = shown ? ShellCompare(sorter, LastId(shown->pidl.Get()), fresh[next].pidl.Get()) : -1;
+      order = shown ? ShellCompare(sorter, LastId(shown->pidl.get()), fresh[next].pidl.get()) : -1;
     }
     if (order < 0) {
       const HTREEITEM gone = existing;
@@ -513,7 +518,7 @@ void ShellTree::Impl::Relist(HTREEITEM handle) {
       TreeView_DeleteItem(tree_, gone);
     } else if (order > 0) {
       const Listed& child = fresh[next++];
-      UniqueAbsolutePidl absolute(ILCombine(item->pidl.Get(), child.pidl.Get()));
+      win32::UniqueAbsolutePidl absolute(ILCombine(item->pidl.get(), child.pidl.get()));
       if (!absolute) continue;
       if (const HTREEITEM added =
               InsertItem(handle, previous, std::move(absolute),
@@ -532,46 +537,46 @@ void ShellTree::Impl::Relist(HTREEITEM handle) {
 }
 
 std::wstring ShellTree::Impl::PathOf(const Item& item) const {
-  const auto* pidl = reinterpret_cast<PCUITEMID_CHILD>(item.pidl.Get());
-  std::wstring path = DisplayName(desktop_.Get(), pidl, SHGDN_FORPARSING);
-  if (path.rfind(L"::{", 0) == 0) path = DisplayName(desktop_.Get(), pidl, SHGDN_NORMAL);
+  const auto* pidl = reinterpret_cast<PCUITEMID_CHILD>(item.pidl.get());
+  std::wstring path = DisplayName(desktop_.get(), pidl, SHGDN_FORPARSING);
+  if (path.rfind(L"::{", 0) == 0) path = DisplayName(desktop_.get(), pidl, SHGDN_NORMAL);
   return path;
 }
 
 std::string ShellTree::Impl::Path() const {
   if (!tree_) return {};
   const Item* item = ItemOf(TreeView_GetSelection(tree_));
-  return item ? WideToUtf8(PathOf(*item)) : std::string();
+  return item ? win32::ToUtf8(PathOf(*item)) : std::string();
 }
 
 bool ShellTree::Impl::SelectPath(const std::string& utf8Path) {
   if (!tree_ || !root_ || utf8Path.empty()) return false;
-  const std::wstring wanted = Utf8ToWide(utf8Path);
+  const std::wstring wanted = win32::ToWide(utf8Path);
   const Item* rootItem = ItemOf(root_);
   if (rootItem && PathOf(*rootItem) == wanted) {
     TreeView_SelectItem(tree_, root_);
     return true;
   }
-  UniqueAbsolutePidl target;
-  if (FAILED(SHParseDisplayName(wanted.c_str(), nullptr, target.Put(), 0, nullptr)) || !target)
+  win32::UniqueAbsolutePidl target;
+  if (FAILED(SHParseDisplayName(wanted.c_str(), nullptr, target.put(), 0, nullptr)) || !target)
     return false;
   HTREEITEM current = root_;
   for (;;) {
     const Item* item = ItemOf(current);
     if (!item) return false;
-    if (ILIsEqual(item->pidl.Get(), target.Get())) {
+    if (ILIsEqual(item->pidl.get(), target.get())) {
       TreeView_SelectItem(tree_, current);
       TreeView_EnsureVisible(tree_, current);
       return true;
     }
-    if (!ILIsParent(item->pidl.Get(), target.Get(), FALSE)) return false;
+    if (!ILIsParent(item->pidl.get(), target.get(), FALSE)) return false;
     TreeView_Expand(tree_, current, TVE_EXPAND);
     FillAll(current);
     HTREEITEM child = TreeView_GetChild(tree_, current);
     while (child) {
       const Item* candidate = ItemOf(child);
-      if (candidate && (ILIsEqual(candidate->pidl.Get(), target.Get()) ||
-                        ILIsParent(candidate->pidl.Get(), target.Get(), FALSE)))
+      if (candidate && (ILIsEqual(candidate->pidl.get(), target.get()) ||
+                        ILIsParent(candidate->pidl.get(), target.get(), FALSE)))
         break;
       child = TreeView_GetNextSibling(tree_, child);
     }
@@ -584,7 +589,7 @@ void ShellTree::Impl::ArmWatcher() {
   ++generation_;
   const Item* item = ItemOf(TreeView_GetSelection(tree_));
   wchar_t path[MAX_PATH];
-  if (item && SHGetPathFromIDListW(item->pidl.Get(), path) && path[0]) {
+  if (item && SHGetPathFromIDListW(item->pidl.get(), path) && path[0]) {
     watcher_->Watch(path, generation_);
   } else {
     watcher_->Stop();  // virtual folders have no directory to watch
@@ -649,13 +654,13 @@ void ShellTree::Impl::OnGetDispInfo(NMTVDISPINFOW& info) {
   if (!item) return;
   const HTREEITEM parent = TreeView_GetParent(tree_, info.item.hItem);
   const Item* parentItem = ItemOf(parent);
-  IShellFolder* folder = parentItem ? parentItem->folder.Get() : nullptr;
-  const PCUITEMID_CHILD last = LastId(item->pidl.Get());
+  IShellFolder* folder = parentItem ? parentItem->folder.get() : nullptr;
+  const PCUITEMID_CHILD last = LastId(item->pidl.get());
 
   if (info.item.mask & TVIF_TEXT) {
     const std::wstring name =
         folder ? DisplayName(folder, last, SHGDN_INFOLDER)
-               : DisplayName(desktop_.Get(), reinterpret_cast<PCUITEMID_CHILD>(item->pidl.Get()),
+               : DisplayName(desktop_.get(), reinterpret_cast<PCUITEMID_CHILD>(item->pidl.get()),
                              SHGDN_NORMAL);
     if (info.item.pszText && info.item.cchTextMax > 0) {
       lstrcpynW(info.item.pszText, name.c_str(), info.item.cchTextMax);
@@ -682,19 +687,19 @@ void ShellTree::Impl::OnGetDispInfo(NMTVDISPINFOW& info) {
 }
 
 void ShellTree::Impl::LookUpIcons(Item& item, const Item* parent, bool open) const {
-  IShellFolder* folder = parent ? parent->folder.Get() : nullptr;
+  IShellFolder* folder = parent ? parent->folder.get() : nullptr;
   if (!folder) {
     SHFILEINFOW file{};
     const UINT flags =
         SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | (open ? SHGFI_OPENICON : 0u);
-    const int index = SHGetFileInfoW(reinterpret_cast<const wchar_t*>(item.pidl.Get()), 0, &file,
+    const int index = SHGetFileInfoW(reinterpret_cast<const wchar_t*>(item.pidl.get()), 0, &file,
                                      sizeof file, flags)
                           ? file.iIcon
                           : 0;
     (open ? item.openIcon : item.icon) = index;
     return;
   }
-  const PCUITEMID_CHILD last = LastId(item.pidl.Get());
+  const PCUITEMID_CHILD last = LastId(item.pidl.get());
   if (item.plain && plainFolderIcon_ >= 0 && plainFolderOpenIcon_ >= 0) {
     item.icon = plainFolderIcon_;
     item.openIcon = plainFolderOpenIcon_;
@@ -766,34 +771,34 @@ void ShellTree::Impl::OnContextMenu(LPARAM lParam) {
 void ShellTree::Impl::ShowContextMenu(HTREEITEM handle, POINT screen) {
   const Item* item = ItemOf(handle);
   if (!item || destroying_) return;
-  ComPtr<IShellFolder> parent;
+  win32::ComPtr<IShellFolder> parent;
   PCUITEMID_CHILD child = nullptr;
-  if (FAILED(SHBindToParent(item->pidl.Get(), IID_IShellFolder, parent.PutVoid(), &child)))
+  if (FAILED(SHBindToParent(item->pidl.get(), IID_IShellFolder, parent.put_void(), &child)))
     return;
-  ComPtr<IContextMenu> menu;
-  if (FAILED(parent->GetUIObjectOf(host_.Get(), 1, &child, IID_IContextMenu, nullptr,
-                                   menu.PutVoid())))
+  win32::ComPtr<IContextMenu> menu;
+  if (FAILED(parent->GetUIObjectOf(host_.get(), 1, &child, IID_IContextMenu, nullptr,
+                                   menu.put_void())))
     return;
-  UniqueMenu popup(CreatePopupMenu());
+  win32::UniqueMenu popup(CreatePopupMenu());
   if (!popup) return;
-  if (FAILED(menu->QueryContextMenu(popup.Get(), 0, kFirstMenuCommand, kLastMenuCommand,
+  if (FAILED(menu->QueryContextMenu(popup.get(), 0, kFirstMenuCommand, kLastMenuCommand,
                                     CMF_NORMAL | CMF_EXPLORE)))
     return;
   // Owner-drawn items and submenus of the shell's extensions come to the
   // host as menu messages while the menu is open.
-  menu2_ = menu.As<IContextMenu2>();
-  menu3_ = menu.As<IContextMenu3>();
+  menu2_ = menu.query<IContextMenu2>();
+  menu3_ = menu.query<IContextMenu3>();
   const UINT command = static_cast<UINT>(
-      TrackPopupMenu(popup.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, screen.x,
-                     screen.y, 0, host_.Get(), nullptr));
-  menu2_.Reset();
-  menu3_.Reset();
+      TrackPopupMenu(popup.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, screen.x,
+                     screen.y, 0, host_.get(), nullptr));
+  menu2_.reset();
+  menu3_.reset();
   if (command < kFirstMenuCommand || destroying_) return;
 
   CMINVOKECOMMANDINFOEX invoke{};
   invoke.cbSize = sizeof invoke;
   invoke.fMask = CMIC_MASK_UNICODE | CMIC_MASK_PTINVOKE;
-  invoke.hwnd = host_.Get();
+  invoke.hwnd = host_.get();
   invoke.lpVerb = MAKEINTRESOURCEA(command - kFirstMenuCommand);
   invoke.lpVerbW = MAKEINTRESOURCEW(command - kFirstMenuCommand);
   invoke.nShow = SW_SHOWNORMAL;

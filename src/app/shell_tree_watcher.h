@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "app/shell_handles.h"
+#include "platform/win32/handles.h"
 
 namespace veskaro::app::shell {
 
@@ -38,8 +38,8 @@ class FolderWatcher {
 
   HWND target_;
   UINT message_;
-  UniqueEvent stop_;
-  UniqueChangeNotification change_;
+  win32::UniqueHandle stop_;
+  win32::UniqueChangeNotification change_;
   std::atomic<bool> pending_{false};
   std::thread thread_;
 };

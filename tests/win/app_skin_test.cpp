@@ -1,10 +1,11 @@
-// The main program's pieces that need no window: the theme file format and
-// the error display's text rule.
+// The main program's pieces that need no window: the theme file format, the
+// error display's text rule and the choice of the labels' fonts.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "app/error_display.h"
+#include "app/skin/controls.h"
 #include "app/skin/theme.h"
 #include "app/text.h"
 
@@ -33,6 +34,41 @@ INSTANTIATE_TEST_SUITE_P(
                       DisplayCase{L"ends in a slash/", L"ends in a slash/."},  // '/' is above '.'
                       DisplayCase{L"ends in a dash-", L"ends in a dash-"},    // '-' is below '.'
                       DisplayCase{L"", L""}));
+
+// The layout's labels: text and the width the layout gives it.
+struct LabelCase {
+  const wchar_t* text;
+  int width;
+};
+
+class LabelFontTest : public ::testing::TestWithParam<LabelCase> {};
+
+// Whatever the system maps MS Sans Serif to, a label stays within the
+// layout's width (and so off the control beside it), and keeps the layout's
+// font when that fits.
+TEST_P(LabelFontTest, StaysWithinTheLayoutsWidth) {
+  skin::Skin skin(skin::DeepBlueTheme());
+  for (HFONT font : {skin.windowFont.get(), skin.headingFont.get(), skin.linkFont.get()}) {
+    const HFONT chosen = skin.LabelFont(font, GetParam().text, GetParam().width);
+    EXPECT_TRUE(skin::FontFitsText(chosen, GetParam().text, GetParam().width));
+    EXPECT_EQ(skin.LabelFont(font, GetParam().text, 1000), font);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Layout, LabelFontTest,
+                         ::testing::Values(LabelCase{L"Фоновый рисунок папки", 126},
+                                           LabelCase{L"Шрифт значков в папке", 120},
+                                           LabelCase{L"Текущий цвет", 71},
+                                           LabelCase{L"Установить для папки иконку", 152},
+                                           LabelCase{L"Sent mail to Author", 109}));
+
+TEST(LabelFont, OnlyTheLayoutsOwnFontsHaveATwin) {
+  skin::Skin skin(skin::DeepBlueTheme());
+  EXPECT_NE(skin.FallbackFor(skin.headingFont.get()), nullptr);
+  EXPECT_EQ(skin.FallbackFor(skin.titleFont.get()), nullptr);
+  // Without a twin the label keeps its font, however narrow the layout.
+  EXPECT_EQ(skin.LabelFont(skin.titleFont.get(), L"Фоновый рисунок папки", 10), skin.titleFont.get());
+}
 
 TEST(Theme, OurFileGivesItsColours) {
   skin::Theme t = skin::ParseTheme(

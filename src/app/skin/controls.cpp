@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "app/skin/paint.h"
 
 namespace veskaro::app::skin {
@@ -57,7 +59,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
       return res;
     }
     case WM_NCPAINT: {
-      WindowDc dc(hwnd, true);
+      win32::WindowDc dc(hwnd, true);
       RECT w;
       GetWindowRect(hwnd, &w);
       RECT whole{0, 0, w.right - w.left, w.bottom - w.top};
@@ -85,7 +87,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
 
 LRESULT CALLBACK BevelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_PAINT) {
-    PaintScope ps(hwnd);
+    win32::PaintScope ps(hwnd);
     RECT r;
     GetClientRect(hwnd, &r);
     FillColor(ps.dc(), r, g_skin ? g_skin->theme.bevel : GetSysColor(COLOR_BTNSHADOW));
@@ -176,7 +178,7 @@ LRESULT CALLBACK CaptionButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      PaintScope ps(hwnd);
+      win32::PaintScope ps(hwnd);
       RECT r;
       GetClientRect(hwnd, &r);
       BufferedPaint buf(ps.dc(), r.right, r.bottom);
@@ -223,9 +225,16 @@ Skin::Skin(const Theme& t)
       linkFont(MakeFont(L"MS Sans Serif", 11, true, true)),
       titleFont(MakeFont(L"Tahoma", 11, true)),
       panelFont(MakeFont(L"Tahoma", 11)),
+      windowFallback(MakeFont(L"Tahoma", 11)),
+      headingFallback(MakeFont(L"Tahoma", 11, false, true)),
+      linkFallback(MakeFont(L"Tahoma", 11, true, true)),
       faceBrush(CreateSolidBrush(t.face)),
       whiteBrush(CreateSolidBrush(RGB(255, 255, 255))) {
   g_skin = this;
+}
+
+Skin::~Skin() {
+  if (g_skin == this) g_skin = nullptr;
 }
 
 void RegisterControlClasses(HINSTANCE instance) {
@@ -293,7 +302,7 @@ void DrawSkinButton(const DRAWITEMSTRUCT& item, const Skin& skin) {
   if (enabled && !pressed) Line(dc, box.left + 3, box.top + 1, box.right - 3, box.top + 1, RGB(255, 255, 255));
   wchar_t text[256];
   int n = GetWindowTextW(item.hwndItem, text, 256);
-  SelectScope font(dc, skin.windowFont.get());
+  win32::SelectScope font(dc, skin.windowFont.get());
   SetBkMode(dc, TRANSPARENT);
   RECT tr = r;
   if (pressed) OffsetRect(&tr, 1, 1);
@@ -323,7 +332,59 @@ HWND CreateSkinEdit(HWND parent, int id, int x, int y, int w, int h, const Skin&
   return e;
 }
 
-HWND CreateLabel(HWND parent, int id, const std::wstring& text, int x, int y, int w, int h, HFONT font) {
+HFONT Skin::FallbackFor(HFONT font) const {
+  if (font && font == windowFont.get()) return windowFallback.get();
+  if (font && font == headingFont.get()) return headingFallback.get();
+  if (font && font == linkFont.get()) return linkFallback.get();
+  return nullptr;
+}
+
+bool FontFitsText(HFONT font, const std::wstring& text, int width) {
+  if (text.empty()) return true;
+  win32::WindowDc dc(nullptr);
+  win32::SelectScope sel(dc.dc(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+  const int n = static_cast<int>(text.size());
+  // A font without Cyrillic would draw boxes; raster fonts may not answer
+  // (GDI_ERROR), and then only the width decides.
+  std::vector<WORD> glyphs(text.size());
+  if (GetGlyphIndicesW(dc.dc(), text.c_str(), n, glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS) != GDI_ERROR &&
+      std::find(glyphs.begin(), glyphs.end(), WORD{0xFFFF}) != glyphs.end())
+    return false;
+  SIZE size{};
+  return GetTextExtentPoint32W(dc.dc(), text.c_str(), n, &size) && size.cx <= width;
+}
+
+HFONT Skin::LabelFont(HFONT font, const std::wstring& text, int width) {
+  if (FontFitsText(font, text, width)) return font;
+  const HFONT twin = FallbackFor(font);
+  if (!twin) return font;
+  if (FontFitsText(twin, text, width)) return twin;
+  // Without Tahoma the system's stand-in may be wider still: keep the
+  // height and narrow the characters until the text fits the layout.
+  LOGFONTW lf{};
+  if (!GetObjectW(twin, sizeof lf, &lf)) return twin;
+  TEXTMETRICW tm{};
+  SIZE size{};
+  {
+    win32::WindowDc dc(nullptr);
+    win32::SelectScope sel(dc.dc(), twin);
+    if (!GetTextMetricsW(dc.dc(), &tm) ||
+        !GetTextExtentPoint32W(dc.dc(), text.c_str(), static_cast<int>(text.size()), &size) || size.cx <= 0)
+      return twin;
+  }
+  for (lf.lfWidth = std::max<LONG>(1, MulDiv(tm.tmAveCharWidth, width, size.cx)); lf.lfWidth > 0; --lf.lfWidth) {
+    win32::UniqueFont narrowed(CreateFontIndirectW(&lf));
+    if (narrowed && FontFitsText(narrowed.get(), text, width)) {
+      narrowedFonts.push_back(std::move(narrowed));
+      return narrowedFonts.back().get();
+    }
+  }
+  return twin;
+}
+
+HWND CreateLabel(HWND parent, int id, const std::wstring& text, int x, int y, int w, int h, HFONT font,
+                 Skin* skin) {
+  if (skin) font = skin->LabelFont(font, text, w);
   HWND label =
       CreateChild(WC_STATICW, text, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY, 0, parent, id, x, y, w, h, font);
   FitLabelToText(label);
@@ -332,9 +393,9 @@ HWND CreateLabel(HWND parent, int id, const std::wstring& text, int x, int y, in
 
 void FitLabelToText(HWND label) {
   // A label's size follows its text, whatever the font's metrics here.
-  WindowDc dc(label, false);
+  win32::WindowDc dc(label, false);
   HFONT font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
-  SelectScope sel(dc.dc(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+  win32::SelectScope sel(dc.dc(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
   wchar_t text[512];
   int n = GetWindowTextW(label, text, 512);
   SIZE size{};

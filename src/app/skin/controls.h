@@ -8,23 +8,39 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/skin/theme.h"
-#include "app/win_handles.h"
+#include "platform/win32/handles.h"
 
 namespace veskaro::app::skin {
 
 // The theme with the fonts and brushes made from it, for the whole run.
 struct Skin {
   explicit Skin(const Theme& t);
+  ~Skin();
+  Skin(const Skin&) = delete;
+  Skin& operator=(const Skin&) = delete;
   Theme theme;
-  UniqueFont windowFont;   // MS Sans Serif, 11 px
-  UniqueFont headingFont;  // the same, underlined
-  UniqueFont linkFont;     // the same, bold and underlined
-  UniqueFont titleFont;    // Tahoma, 11 px, bold
-  UniqueFont panelFont;    // Tahoma, 11 px
-  UniqueBrush faceBrush;
-  UniqueBrush whiteBrush;
+  win32::UniqueFont windowFont;   // MS Sans Serif, 11 px
+  win32::UniqueFont headingFont;  // the same, underlined
+  win32::UniqueFont linkFont;     // the same, bold and underlined
+  win32::UniqueFont titleFont;    // Tahoma, 11 px, bold
+  win32::UniqueFont panelFont;    // Tahoma, 11 px
+  // Tahoma twins of the three MS Sans Serif fonts, for labels whose text the
+  // system's MS Sans Serif draws wider than the layout allows (Wine's
+  // stand-in) or cannot draw at all.
+  win32::UniqueFont windowFallback;
+  win32::UniqueFont headingFallback;
+  win32::UniqueFont linkFallback;
+  // The twin of one of the fonts above; nullptr for the others.
+  HFONT FallbackFor(HFONT font) const;
+  // The font for a label of the layout: `font` when it draws `text` within
+  // `width`, else its Tahoma twin, else that twin narrowed until it does.
+  HFONT LabelFont(HFONT font, const std::wstring& text, int width);
+  std::vector<win32::UniqueFont> narrowedFonts;  // made by LabelFont
+  win32::UniqueBrush faceBrush;
+  win32::UniqueBrush whiteBrush;
 };
 
 // Registers the window classes of this file once per process.
@@ -39,8 +55,15 @@ void DrawSkinButton(const DRAWITEMSTRUCT& item, const Skin& skin);
 
 HWND CreateSkinEdit(HWND parent, int id, int x, int y, int w, int h, const Skin& skin);
 
-// A label that keeps the clicks that land on it (SS_NOTIFY).
-HWND CreateLabel(HWND parent, int id, const std::wstring& text, int x, int y, int w, int h, HFONT font);
+// A label that keeps the clicks that land on it (SS_NOTIFY), sized to its
+// text. With a skin, a font that draws the text wider than the layout's
+// width `w`, or lacks some of its characters, gives way to
+// skin->LabelFont's choice.
+HWND CreateLabel(HWND parent, int id, const std::wstring& text, int x, int y, int w, int h, HFONT font,
+                 Skin* skin = nullptr);
+
+// Whether `font` draws all of `text`, no wider than `width` pixels.
+bool FontFitsText(HFONT font, const std::wstring& text, int width);
 
 // Sizes a label to its text, as the layout's labels do.
 void FitLabelToText(HWND label);

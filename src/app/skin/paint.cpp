@@ -14,7 +14,7 @@ void FillColor(HDC dc, const RECT& r, COLORREF color) {
 }
 
 void FrameColor(HDC dc, const RECT& r, COLORREF color) {
-  UniqueBrush brush(CreateSolidBrush(color));
+  win32::UniqueBrush brush(CreateSolidBrush(color));
   FrameRect(dc, &r, brush.get());
 }
 
@@ -35,25 +35,25 @@ void VerticalGradient(HDC dc, const RECT& r, COLORREF top, COLORREF bottom) {
 }
 
 void RoundedBox(HDC dc, const RECT& r, int radius, COLORREF top, COLORREF bottom, COLORREF frame) {
-  UniqueRegion region(CreateRoundRectRgn(r.left, r.top, r.right + 1, r.bottom + 1, radius, radius));
+  win32::UniqueRegion region(CreateRoundRectRgn(r.left, r.top, r.right + 1, r.bottom + 1, radius, radius));
   SaveDC(dc);
   SelectClipRgn(dc, region.get());
   VerticalGradient(dc, r, top, bottom);
   RestoreDC(dc, -1);
-  UniquePen pen(CreatePen(PS_SOLID, 1, frame));
-  SelectScope selPen(dc, pen.get());
-  SelectScope selBrush(dc, GetStockObject(NULL_BRUSH));
+  win32::UniquePen pen(CreatePen(PS_SOLID, 1, frame));
+  win32::SelectScope selPen(dc, pen.get());
+  win32::SelectScope selBrush(dc, GetStockObject(NULL_BRUSH));
   RoundRect(dc, r.left, r.top, r.right, r.bottom, radius, radius);
 }
 
 void Line(HDC dc, int x0, int y0, int x1, int y1, COLORREF color) {
-  UniquePen pen(CreatePen(PS_SOLID, 1, color));
-  SelectScope sel(dc, pen.get());
+  win32::UniquePen pen(CreatePen(PS_SOLID, 1, color));
+  win32::SelectScope sel(dc, pen.get());
   MoveToEx(dc, x0, y0, nullptr);
   LineTo(dc, x1, y1);
 }
 
-UniqueFont MakeFont(const wchar_t* face, int charHeight, bool bold, bool underline) {
+win32::UniqueFont MakeFont(const wchar_t* face, int charHeight, bool bold, bool underline) {
   LOGFONTW lf{};
   lf.lfHeight = -charHeight;
   lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
@@ -61,7 +61,7 @@ UniqueFont MakeFont(const wchar_t* face, int charHeight, bool bold, bool underli
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfQuality = DEFAULT_QUALITY;
   lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
-  return UniqueFont(CreateFontIndirectW(&lf));
+  return win32::UniqueFont(CreateFontIndirectW(&lf));
 }
 
 }  // namespace veskaro::app::skin

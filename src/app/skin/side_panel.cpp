@@ -119,7 +119,7 @@ LRESULT SidePanel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      PaintScope ps(hwnd_);
+      win32::PaintScope ps(hwnd_);
       RECT r;
       GetClientRect(hwnd_, &r);
       BufferedPaint buf(ps.dc(), r.right, r.bottom);
@@ -180,7 +180,7 @@ void SidePanel::OnPaint(HDC dc) {
     Line(dc, bar, CaptionHeight, r.right, CaptionHeight, Mix(t.sideBorder, t.sideBar, 40));
     Line(dc, bar, 0, bar, r.bottom, Mix(t.sideBorder, t.sideBar, 40));
     std::wstring caption = WindowText(hwnd_);
-    SelectScope font(dc, skin_.panelFont.get());
+    win32::SelectScope font(dc, skin_.panelFont.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, t.sideCaptionText);
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &strip,

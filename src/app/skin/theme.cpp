@@ -3,7 +3,7 @@
 #include <charconv>
 
 #include "app/text.h"
-#include "app/win_handles.h"
+#include "platform/win32/handles.h"
 #include "veskaro_ids.h"
 
 namespace veskaro::app::skin {
@@ -99,10 +99,10 @@ Theme LoadStartupTheme() {
   for (const std::wstring& path : ThemeSearchPaths()) {
     DWORD attrs = GetFileAttributesW(path.c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_DIRECTORY)) continue;
-    UniqueKernelHandle file(
+    win32::UniqueHandle file(
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     std::string text;
-    if (file.valid()) {
+    if (file) {
       char chunk[4096];
       DWORD got = 0;
       while (ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0 && text.size() < (1u << 20))

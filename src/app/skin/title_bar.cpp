@@ -27,7 +27,7 @@ constexpr COLORREF kBarEdge = RGB(79, 107, 160);
 HRGN CreateFrameRegion(int width, int height, int rounding) {
   if (rounding <= 0) return nullptr;
   HRGN round = CreateRoundRectRgn(0, 0, width + 1, height + 1, rounding, rounding);
-  UniqueRegion bottom(CreateRectRgn(0, rounding, width, height));
+  win32::UniqueRegion bottom(CreateRectRgn(0, rounding, width, height));
   CombineRgn(round, round, bottom.get(), RGN_OR);
   return round;
 }
@@ -36,8 +36,8 @@ void PaintFrame(HDC dc, int width, int height, const Theme& theme) {
   RECT all{0, 0, width, height};
   FillColor(dc, all, theme.face);
   if (theme.borderWidth <= 0) return;
-  UniqueBrush border(CreateSolidBrush(theme.border));
-  if (UniqueRegion region(CreateFrameRegion(width, height, theme.rounding)); region) {
+  win32::UniqueBrush border(CreateSolidBrush(theme.border));
+  if (win32::UniqueRegion region(CreateFrameRegion(width, height, theme.rounding)); region) {
     FrameRgn(dc, region.get(), border.get(), theme.borderWidth, theme.borderWidth);
   } else {
     for (int i = 0; i < theme.borderWidth; ++i) {
@@ -98,7 +98,7 @@ LRESULT TitleBar::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      PaintScope ps(hwnd_);
+      win32::PaintScope ps(hwnd_);
       RECT r;
       GetClientRect(hwnd_, &r);
       BufferedPaint buf(ps.dc(), r.right, r.bottom);
@@ -152,10 +152,10 @@ void TitleBar::OnPaint(HDC dc) {
   Line(dc, 0, Height - 1, w, Height - 1, Mix(kBarEdge, kBarBottom, 30));
   // The frame's outline where the bar covers it.
   if (skin_.theme.borderWidth > 0) {
-    UniqueBrush border(CreateSolidBrush(skin_.theme.border));
+    win32::UniqueBrush border(CreateSolidBrush(skin_.theme.border));
     RECT pr;
     GetClientRect(frame_, &pr);
-    if (UniqueRegion region(CreateFrameRegion(pr.right, pr.bottom, skin_.theme.rounding)); region) {
+    if (win32::UniqueRegion region(CreateFrameRegion(pr.right, pr.bottom, skin_.theme.rounding)); region) {
       FrameRgn(dc, region.get(), border.get(), skin_.theme.borderWidth, skin_.theme.borderWidth);
     } else {
       RECT outline{0, 0, pr.right, pr.bottom};
@@ -168,7 +168,7 @@ void TitleBar::OnPaint(HDC dc) {
   MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&minRect), 2);
   RECT text{kCaptionLeft, 0, minRect.left - 4, Height};
   std::wstring caption = WindowText(hwnd_);
-  SelectScope font(dc, skin_.titleFont.get());
+  win32::SelectScope font(dc, skin_.titleFont.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, active_ ? RGB(0, 0, 0) : GetSysColor(COLOR_INACTIVECAPTION));
   DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
@@ -186,7 +186,7 @@ void TitleBar::OnCommand(int id) {
 }
 
 void TitleBar::ShowWindowMenu() {
-  UniqueMenu menu(CreatePopupMenu());
+  win32::UniqueMenu menu(CreatePopupMenu());
   AppendMenuW(menu.get(), MF_STRING, SC_MINIMIZE, ResString(IDS_MENU_MINIMIZE).c_str());
   // No maximise button on this bar, so the item is there but disabled.
   AppendMenuW(menu.get(), MF_STRING | MF_GRAYED, SC_MAXIMIZE, ResString(IDS_MENU_MAXIMIZE).c_str());

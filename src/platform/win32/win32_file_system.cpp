@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 namespace veskaro::win32 {
