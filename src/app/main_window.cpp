@@ -106,10 +106,17 @@ void TForm1::BuildLayout() {
   for (int i = 0; i < 7; ++i) editingButtons_[i] = GetDlgItem(hwnd_, kEditingButtonIds[i]);
 
   // Labels and separator lines take no focus.
-  CreateLabel(hwnd_, ids::Label2, ResString(IDS_LABEL2), 10, 211, 126, 13, skin_.headingFont.get(), &skin_);
-  CreateLabel(hwnd_, ids::Label1, ResString(IDS_LABEL1), 10, 273, 120, 13, skin_.headingFont.get(), &skin_);
-  label4_ = CreateLabel(hwnd_, ids::Label4, ResString(IDS_LABEL4), 90, 298, 71, 13, font, &skin_);
-  CreateLabel(hwnd_, ids::Label6, ResString(IDS_LABEL6), 8, 360, 152, 13, skin_.headingFont.get(), &skin_);
+  // Where the system's font is wider than the layout's, a heading may grow
+  // up to its neighbour: "Выбрать" beside Label2, the frame's line elsewhere.
+  constexpr int kWorkAreaRight = 247 - 3;
+  CreateLabel(hwnd_, ids::Label2, ResString(IDS_LABEL2), 10, 211, 126, 13, skin_.headingFont.get(), &skin_,
+              144 - 6 - 10);
+  CreateLabel(hwnd_, ids::Label1, ResString(IDS_LABEL1), 10, 273, 120, 13, skin_.headingFont.get(), &skin_,
+              kWorkAreaRight - 10);
+  label4_ = CreateLabel(hwnd_, ids::Label4, ResString(IDS_LABEL4), 90, 298, 71, 13, font, &skin_,
+                        kWorkAreaRight - 90);
+  CreateLabel(hwnd_, ids::Label6, ResString(IDS_LABEL6), 8, 360, 152, 13, skin_.headingFont.get(), &skin_,
+              kWorkAreaRight - 8);
   label7_ = CreateLabel(hwnd_, ids::Label7, ResString(IDS_LABEL7), 74, 413, 109, 13, skin_.linkFont.get(), &skin_);
   TrackHover(label7_);
   for (int y : {50, 199, 265, 352, 408, 430}) CreateBevel(hwnd_, 4, y, 243, 1);

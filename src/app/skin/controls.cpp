@@ -383,8 +383,8 @@ HFONT Skin::LabelFont(HFONT font, const std::wstring& text, int width) {
 }
 
 HWND CreateLabel(HWND parent, int id, const std::wstring& text, int x, int y, int w, int h, HFONT font,
-                 Skin* skin) {
-  if (skin) font = skin->LabelFont(font, text, w);
+                 Skin* skin, int room) {
+  if (skin) font = skin->LabelFont(font, text, room > 0 ? room : w);
   HWND label =
       CreateChild(WC_STATICW, text, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY, 0, parent, id, x, y, w, h, font);
   FitLabelToText(label);

@@ -56,11 +56,11 @@ void DrawSkinButton(const DRAWITEMSTRUCT& item, const Skin& skin);
 HWND CreateSkinEdit(HWND parent, int id, int x, int y, int w, int h, const Skin& skin);
 
 // A label that keeps the clicks that land on it (SS_NOTIFY), sized to its
-// text. With a skin, a font that draws the text wider than the layout's
-// width `w`, or lacks some of its characters, gives way to
-// skin->LabelFont's choice.
+// text. With a skin, a font that draws the text wider than `room` (the free
+// space to the label's right; the layout's width `w` when 0), or lacks some
+// of its characters, gives way to skin->LabelFont's choice.
 HWND CreateLabel(HWND parent, int id, const std::wstring& text, int x, int y, int w, int h, HFONT font,
-                 Skin* skin = nullptr);
+                 Skin* skin = nullptr, int room = 0);
 
 // Whether `font` draws all of `text`, no wider than `width` pixels.
 bool FontFitsText(HFONT font, const std::wstring& text, int width);
