@@ -14,6 +14,7 @@
 #include "app/skin/theme.h"
 #include "platform/win32/handles.h"
 #include "core/about_text.h"
+#include "app/window_object.h"
 
 namespace veskaro::app {
 
@@ -690,11 +691,7 @@ void TForm3::OnPaint() {
 // Page control.
 
 LRESULT CALLBACK TForm3::PageControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-  }
-  TForm3* form = FormOf(hwnd);
+  TForm3* form = WindowObject<TForm3>(hwnd, message, lParam);
   if (!form || message == WM_NCDESTROY) return DefWindowProcW(hwnd, message, wParam, lParam);
   return Guarded([&] { return form->HandlePageControlMessage(hwnd, message, wParam, lParam); }, 0);
 }
@@ -805,11 +802,7 @@ void TForm3::SelectPage(int index) {
 // Pages, memo and scroll bar.
 
 LRESULT CALLBACK TForm3::PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-  }
-  TForm3* form = FormOf(hwnd);
+  TForm3* form = WindowObject<TForm3>(hwnd, message, lParam);
   if (!form || message == WM_NCDESTROY) return DefWindowProcW(hwnd, message, wParam, lParam);
   return Guarded([&] { return form->HandlePageMessage(hwnd, message, wParam, lParam); }, 0);
 }
@@ -923,11 +916,7 @@ void TForm3::OnScrollBar(WPARAM wParam) {
 // Logo.
 
 LRESULT CALLBACK TForm3::ImageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-  }
-  TForm3* form = FormOf(hwnd);
+  TForm3* form = WindowObject<TForm3>(hwnd, message, lParam);
   if (!form || message == WM_NCDESTROY) return DefWindowProcW(hwnd, message, wParam, lParam);
   return Guarded([&] { return form->HandleImageMessage(hwnd, message, wParam, lParam); }, 0);
 }

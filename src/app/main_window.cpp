@@ -16,6 +16,7 @@
 #include "veskaro_ids.h"
 
 #include "app/shell_tree.h"
+#include "app/window_object.h"
 
 namespace veskaro::app {
 
@@ -179,17 +180,10 @@ void TForm1::Show() {
 }
 
 LRESULT CALLBACK TForm1::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = WindowObject<TForm1>(hwnd, msg, lp);
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-  }
+  if (msg == WM_NCCREATE) self->hwnd_ = hwnd;
+  if (msg == WM_NCDESTROY) self->hwnd_ = nullptr;
   return self->HandleMessage(msg, wp, lp);
 }
 

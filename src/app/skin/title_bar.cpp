@@ -7,6 +7,7 @@
 #include "app/skin/paint.h"
 #include "app/text.h"
 #include "veskaro_ids.h"
+#include "app/window_object.h"
 
 namespace veskaro::app::skin {
 
@@ -82,14 +83,9 @@ void TitleBar::SetActive(bool active) {
 }
 
 LRESULT CALLBACK TitleBar::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<TitleBar*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TitleBar*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = WindowObject<TitleBar>(hwnd, msg, lp);
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  if (msg == WM_NCCREATE) self->hwnd_ = hwnd;
   return self->HandleMessage(msg, wp, lp);
 }
 
